@@ -1,0 +1,294 @@
+#include "countdown/countdown.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "tests/unit/fakes.h"
+
+namespace orvane {
+namespace {
+
+using testing::MemoryForm;
+using testing::MessageBox;
+using testing::RecordingPowerPlatform;
+
+constexpr char kRangePrompt[] = "Batas waktu : Minimal 5 Menit, Maksimal 240 Menit.";
+constexpr char kActionPrompt[] = "Silakan pilih salah satu tindakan yang harus dijalankan.";
+const MessageBox kRangeBox{kRangePrompt, 64, "Infromasi"};
+const MessageBox kActionBox{kActionPrompt, 64, "Orvane"};
+
+class CountdownTest : public ::testing::Test {
+ protected:
+  MemoryForm form;
+  RecordingPowerPlatform platform;
+  Countdown countdown{form, platform};
+
+  void Start(const std::string& minutes, std::int16_t index) {
+    form.SetText(Control::Text1, minutes);
+    form.listIndex = index;
+    form.log.clear();
+    countdown.Command1_Click();
+  }
+  void Ticks(int n) {
+    for (int i = 0; i < n; ++i) countdown.Timer1_Timer();
+  }
+  bool Running() const {
+    return form.Enabled(Control::Timer1) && form.Enabled(Control::Timer2) &&
+           !form.Enabled(Control::Text1) && !form.Enabled(Control::Command1);
+  }
+  bool Idle() const {
+    return !form.Enabled(Control::Timer1) && !form.Enabled(Control::Timer2) &&
+           form.Enabled(Control::Text1) && form.Enabled(Control::Command1);
+  }
+};
+
+// Texts Start accepts, and the minutes they give.
+struct Accepted {
+  const char* text;
+  int minutes;
+};
+std::ostream& operator<<(std::ostream& os, const Accepted& c) { return os << "'" << c.text << "' -> " << c.minutes; }
+class StartAcceptsTest : public CountdownTest, public ::testing::WithParamInterface<Accepted> {};
+
+TEST_P(StartAcceptsTest, StoresRoundedMinutesAndLocksTheInputs) {
+  Start(GetParam().text, 1);
+  EXPECT_EQ(countdown.TargetMinutes(), GetParam().minutes);
+  EXPECT_TRUE(form.boxes.empty());
+  EXPECT_TRUE(Running());
+  EXPECT_EQ(form.Text(Control::Form1), CountdownCaption(GetParam().minutes, 0));
+  EXPECT_EQ(form.Text(Control::Text1), GetParam().text) << "a good Start leaves the text alone";
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, StartAcceptsTest,
+                         ::testing::Values(Accepted{"5", 5}, Accepted{"240", 240}, Accepted{"5.5", 6},
+                                           Accepted{"6.5", 6}, Accepted{"239.5", 240},
+                                           Accepted{"12abc", 12}, Accepted{" 1 5 ", 15},
+                                           Accepted{"&HF0", 240}, Accepted{"5.4", 5},
+                                           Accepted{"2.4e2", 240}, Accepted{"&O5", 5}));
+
+// Texts Start refuses with the range message, whatever the action list says.
+class StartRefusesRangeTest : public CountdownTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(StartRefusesRangeTest, ShowsTheRangeBoxAndResetsTheField) {
+  for (std::int16_t index : {1, -1}) {
+    form.boxes.clear();
+    Start(GetParam(), index);
+    ASSERT_EQ(form.boxes, std::vector<MessageBox>{kRangeBox}) << "index " << index;
+    EXPECT_EQ(form.Text(Control::Text1), "0");
+    EXPECT_TRUE(Idle());
+    EXPECT_EQ(countdown.TargetMinutes(), 0);
+    EXPECT_EQ(form.Text(Control::Form1), "Orvane") << "a refusal leaves the caption alone";
+    EXPECT_EQ(form.log, (std::vector<std::string>{"MsgBox Infromasi", "SetText Text1 \"0\""}));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, StartRefusesRangeTest,
+                         ::testing::Values("4.99", "240.01", "0", "-10", "", "abc", "4.5e0",
+                                           "&HFFFF", "1e999", "-1e999", "&H100000000",
+                                           "99999999999999999999999999999999999", "&H" "FFFFFFFFFFFFFFFFFFFFFF"));
+
+TEST_F(CountdownTest, HugeTextIsRefusedByTheRange) {
+  Start(std::string(1'000'000, '9'), 0);
+  EXPECT_EQ(form.boxes, std::vector<MessageBox>{kRangeBox});
+  Start(std::string(1'000'000, '0') + "30", 0);
+  EXPECT_EQ(countdown.TargetMinutes(), 30) << "leading zeros are no trouble";
+}
+
+// Action list index to action code; any other index refuses Start.
+struct IndexCase {
+  std::int16_t index;
+  std::int16_t mode;
+};
+std::ostream& operator<<(std::ostream& os, const IndexCase& c) { return os << "index " << c.index << " -> mode " << c.mode; }
+class ActionIndexTest : public CountdownTest, public ::testing::WithParamInterface<IndexCase> {};
+
+TEST_P(ActionIndexTest, MapsListOrderToActionCode) {
+  Start("30", GetParam().index);
+  EXPECT_EQ(countdown.ActionMode(), GetParam().mode);
+  EXPECT_TRUE(Running());
+}
+INSTANTIATE_TEST_SUITE_P(Items, ActionIndexTest,
+                         ::testing::Values(IndexCase{0, 1}, IndexCase{1, 2}, IndexCase{2, 0}));
+
+TEST_F(CountdownTest, NoActionPickedRefusesAndStillResetsTheField) {
+  for (std::int16_t index : {-1, 3, 32767, -32768}) {
+    form.boxes.clear();
+    Start("30", index);
+    EXPECT_EQ(form.boxes, std::vector<MessageBox>{kActionBox}) << index;
+    EXPECT_EQ(form.Text(Control::Text1), "0");
+    EXPECT_TRUE(Idle());
+    EXPECT_EQ(countdown.TargetMinutes(), 0);
+  }
+}
+
+TEST_F(CountdownTest, StartWritesInTheGivenOrder) {
+  Start("30", 1);
+  EXPECT_EQ(form.log, (std::vector<std::string>{
+                          "SetEnabled Timer1 on", "SetEnabled Timer2 on", "SetEnabled Text1 off",
+                          "SetEnabled Command1 off", "SetText Form1 \"Orvane (30 - 0)\""}));
+  EXPECT_EQ(form.Text(Control::Label2), "0");
+  EXPECT_EQ(form.Text(Control::Label6), "");
+}
+
+TEST_F(CountdownTest, TicksCountToTheTargetAndRequestOnceThere) {
+  Start("5", 0);
+  for (int minute = 1; minute <= 7; ++minute) {
+    countdown.Timer1_Timer();
+    EXPECT_EQ(form.Text(Control::Label2), std::to_string(minute));
+    EXPECT_EQ(form.Text(Control::Form1), "Orvane (5 - " + std::to_string(minute) + ")");
+    const bool requested = minute >= 5;
+    EXPECT_EQ(platform.calls.empty(), !requested) << "minute " << minute;
+    if (minute == 5) {
+      EXPECT_EQ(platform.exitFlags, 5u) << "shut down, forced";
+      EXPECT_EQ(form.log.back(), "SetText Form1 \"Orvane (5 - 5)\"") << "caption before request";
+    }
+  }
+  EXPECT_EQ(std::count(platform.calls.begin(), platform.calls.end(), "ExitWindowsEx"), 1);
+  EXPECT_TRUE(Running()) << "timers and locks stay after the request";
+  EXPECT_TRUE(form.boxes.empty());
+}
+
+TEST_F(CountdownTest, EveryActionReachesThePlatformForced) {
+  const struct {
+    std::int16_t index;
+    std::uint32_t flags;
+  } cases[] = {{0, 5}, {1, 6}, {2, 4}};
+  for (const auto& c : cases) {
+    countdown.Command2_Click();
+    platform.exitFlags = 0xFFFF;
+    Start("5", c.index);
+    Ticks(5);
+    EXPECT_EQ(platform.exitFlags, c.flags) << "index " << c.index;
+  }
+}
+
+TEST_F(CountdownTest, StopResetsFromEitherState) {
+  const std::vector<std::string> stopLog{
+      "SetEnabled Timer1 off",  "SetEnabled Timer2 off",   "SetText Label2 \"0\"",
+      "SetText Label6 \"\"",    "SetText Text1 \"0\"",     "SetEnabled Text1 on",
+      "SetEnabled Command1 on", "SetText Form1 \"\""};
+  Start("30", 1);
+  Ticks(7);
+  countdown.Timer2_Timer();
+  form.log.clear();
+  countdown.Command2_Click();
+  EXPECT_EQ(form.log, stopLog);
+  EXPECT_TRUE(Idle());
+  EXPECT_EQ(countdown.TargetMinutes(), 0);
+  EXPECT_EQ(countdown.ElapsedMinutes(), 0);
+  EXPECT_EQ(countdown.ActionMode(), 2) << "Stop leaves the action code";
+
+  form.log.clear();
+  countdown.Command2_Click();  // while idle: the same effect
+  EXPECT_EQ(form.log, stopLog);
+
+  Start("10", 2);
+  countdown.Timer1_Timer();
+  EXPECT_EQ(form.Text(Control::Form1), "Orvane (10 - 1)") << "a new Start counts from 0 again";
+}
+
+TEST_F(CountdownTest, CountHoldsAtItsLimitWithoutWriting) {
+  Start("5", 2);
+  platform.exitResult = {false, "Access is denied."};
+  Ticks(32767);
+  EXPECT_EQ(countdown.ElapsedMinutes(), 32767);
+  EXPECT_EQ(form.Text(Control::Form1), "Orvane (5 - 32767)");
+  form.log.clear();
+  Ticks(3);
+  EXPECT_EQ(countdown.ElapsedMinutes(), 32767);
+  EXPECT_TRUE(form.log.empty()) << "the held tick writes nothing";
+  EXPECT_EQ(form.boxes.size(), 1u) << "only the refusal at the target";
+  countdown.Command2_Click();
+  EXPECT_TRUE(Idle()) << "Stop still works";
+}
+
+TEST_F(CountdownTest, RefusedRequestIsReportedOnceWithTheReason) {
+  platform.exitResult = {false, "A required privilege is not held by the client. (error 1314)"};
+  const struct {
+    std::int16_t index;
+    const char* what;
+  } cases[] = {{0, "shut the computer down"}, {1, "restart the computer"}, {2, "log you off"}};
+  for (const auto& c : cases) {
+    countdown.Command2_Click();
+    form.boxes.clear();
+    Start("5", c.index);
+    Ticks(6);
+    ASSERT_EQ(form.boxes.size(), 1u);
+    EXPECT_EQ(form.boxes[0].style, 16);
+    EXPECT_EQ(form.boxes[0].title, "Orvane");
+    EXPECT_NE(form.boxes[0].prompt.find(c.what), std::string::npos) << form.boxes[0].prompt;
+    EXPECT_NE(form.boxes[0].prompt.find(platform.exitResult.reason), std::string::npos);
+    EXPECT_TRUE(Running()) << "no reset, no retry";
+    EXPECT_EQ(form.Text(Control::Form1), "Orvane (5 - 6)");
+  }
+}
+
+TEST_F(CountdownTest, DotsCycleEverySecondAndStopEmptiesThem) {
+  Start("30", 0);
+  const std::vector<std::string> cycle{".", "..", "...", "", ".", ".."};
+  for (const auto& expected : cycle) {
+    countdown.Timer2_Timer();
+    EXPECT_EQ(form.Text(Control::Label6), expected);
+  }
+  countdown.Command2_Click();
+  EXPECT_EQ(form.Text(Control::Label6), "");
+  form.SetText(Control::Label6, "ab");  // any caption but three characters gets one more dot
+  countdown.Timer2_Timer();
+  EXPECT_EQ(form.Text(Control::Label6), "ab.");
+  form.SetText(Control::Label6, "\xc3\xa9\xc3\xa9\xc3\xa9");  // three characters, six bytes
+  countdown.Timer2_Timer();
+  EXPECT_EQ(form.Text(Control::Label6), "");
+}
+
+struct FocusCase {
+  const char* before;
+  const char* afterGotFocus;
+};
+std::ostream& operator<<(std::ostream& os, const FocusCase& c) { return os << "'" << c.before << "' -> '" << c.afterGotFocus << "'"; }
+class FocusTest : public CountdownTest, public ::testing::WithParamInterface<FocusCase> {};
+
+TEST_P(FocusTest, GotFocusClearsTextsThatReadAsZero) {
+  form.SetText(Control::Text1, GetParam().before);
+  countdown.Text1_GotFocus();
+  EXPECT_EQ(form.Text(Control::Text1), GetParam().afterGotFocus);
+}
+INSTANTIATE_TEST_SUITE_P(Texts, FocusTest,
+                         ::testing::Values(FocusCase{"0", ""}, FocusCase{"abc", ""},
+                                           FocusCase{"0.0", ""}, FocusCase{"-0", ""},
+                                           FocusCase{"0 min", ""}, FocusCase{"   ", ""},
+                                           FocusCase{"", ""}, FocusCase{"15", "15"},
+                                           FocusCase{"0.5", "0.5"}, FocusCase{"-3", "-3"}));
+
+TEST_F(CountdownTest, LostFocusRefillsOnlyTheEmptyText) {
+  for (const char* kept : {" ", "abc", "0", "15"}) {
+    form.SetText(Control::Text1, kept);
+    countdown.Text1_LostFocus();
+    EXPECT_EQ(form.Text(Control::Text1), kept);
+  }
+  form.SetText(Control::Text1, "");
+  countdown.Text1_LostFocus();
+  EXPECT_EQ(form.Text(Control::Text1), "0");
+}
+
+TEST_F(CountdownTest, StartFromAnEmptyFocusedFieldIsRefused) {
+  form.SetText(Control::Text1, "0");
+  countdown.Text1_GotFocus();
+  countdown.Text1_LostFocus();  // the click on Start takes the focus first
+  form.listIndex = 0;
+  countdown.Command1_Click();
+  EXPECT_EQ(form.boxes, std::vector<MessageBox>{kRangeBox});
+  EXPECT_EQ(form.Text(Control::Text1), "0");
+}
+
+TEST(CountdownCaption, PlainDecimal) {
+  EXPECT_EQ(CountdownCaption(30, 0), "Orvane (30 - 0)");
+  EXPECT_EQ(CountdownCaption(240, 32767), "Orvane (240 - 32767)");
+  EXPECT_EQ(CountdownCaption(-5, 7), "Orvane (-5 - 7)");
+}
+
+}  // namespace
+}  // namespace orvane

@@ -1,0 +1,150 @@
+// Test doubles for the core: an in-memory Form1 and a power platform that records every call.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "power/power_platform.h"
+#include "window/controls.h"
+#include "window/layout.h"
+
+namespace orvane::testing {
+
+struct MessageBox {
+  std::string prompt;
+  int style;
+  std::string title;
+  friend bool operator==(const MessageBox&, const MessageBox&) = default;
+};
+
+// Form1 as the layout creates it, held in memory. Every write is also logged, in order.
+class MemoryForm final : public FormControls {
+ public:
+  MemoryForm() {
+    for (const auto& entry : layout::kControls) text_[Index(entry.id)] = std::string(entry.text);
+    text_[Index(Control::Form1)] = std::string(layout::kInitialCaption);
+    enabled_.fill(true);
+    for (const auto& t : layout::kTimers) enabled_[Index(t.id)] = t.enabledAtCreation;
+    foreColor_.fill(kSysButtonText);
+  }
+
+  std::string Text(Control c) const override { return text_[Index(c)]; }
+  void SetText(Control c, std::string_view text) override {
+    text_[Index(c)] = std::string(text);
+    log.push_back("SetText " + Name(c) + " \"" + std::string(text) + "\"");
+  }
+  void SetEnabled(Control c, bool enabled) override {
+    enabled_[Index(c)] = enabled;
+    log.push_back("SetEnabled " + Name(c) + (enabled ? " on" : " off"));
+  }
+  std::int16_t ListIndex(Control) const override { return listIndex; }
+  void SetForeColor(Control c, Color color) override {
+    foreColor_[Index(c)] = color;
+    log.push_back("SetForeColor " + Name(c) + " " + std::to_string(color));
+  }
+  void SetTop(Control c, int top) override {
+    this->top = top;
+    log.push_back("SetTop " + Name(c) + " " + std::to_string(top));
+  }
+  void MsgBox(std::string_view prompt, int style, std::string_view title) override {
+    boxes.push_back({std::string(prompt), style, std::string(title)});
+    log.push_back("MsgBox " + std::string(title));
+    if (onMsgBox) onMsgBox();
+  }
+  void ApplyColorKey() override { log.push_back("ApplyColorKey"); }
+  void BeginSystemMove() override { log.push_back("BeginSystemMove"); }
+  void EndProgram() override { log.push_back("EndProgram"); }
+
+  bool Enabled(Control c) const { return enabled_[Index(c)]; }
+  Color ForeColor(Control c) const { return foreColor_[Index(c)]; }
+
+  std::int16_t listIndex = -1;
+  int top = 100;
+  std::vector<MessageBox> boxes;
+  std::vector<std::string> log;
+  std::function<void()> onMsgBox;  // runs while a box is "open"
+
+ private:
+  static int Index(Control c) { return static_cast<int>(c); }
+  static std::string Name(Control c) { return std::string(ControlName(c)); }
+  std::array<std::string, kControlCount> text_{};
+  std::array<bool, kControlCount> enabled_{};
+  std::array<Color, kControlCount> foreColor_{};
+};
+
+// Records every platform call with its arguments; answers as configured.
+class RecordingPowerPlatform final : public PowerPlatform {
+ public:
+  // Configuration.
+  std::uint32_t platformId = kVerPlatformWin32Nt;
+  bool versionSucceeds = true;
+  TokenHandle tokenToHand = 0x1234;
+  bool openTokenSucceeds = true;
+  Luid luidToHand{19, 0};
+  bool lookupSucceeds = true;
+  PowerResult exitResult{true, {}};
+
+  // What was seen.
+  std::vector<std::string> calls;
+  std::uint32_t versionRecordSize = 0;
+  std::uint32_t desiredAccess = 0;
+  std::string systemName, privilegeName;
+  TokenHandle adjustedToken = 0;
+  bool disableAll = true;
+  TokenPrivileges newState{};
+  std::uint32_t bufferLength = 0;
+  std::uint32_t returnLengthIn = 0;
+  std::vector<TokenHandle> closed;
+  std::uint32_t exitFlags = 0xFFFFFFFF, exitReserved = 0xFFFFFFFF;
+
+  bool GetVersionExA(OsVersionInfoA& info) override {
+    calls.push_back("GetVersionExA");
+    versionRecordSize = info.dwOSVersionInfoSize;
+    if (versionSucceeds) info.dwPlatformId = platformId;
+    return versionSucceeds;
+  }
+  ProcessHandle GetCurrentProcess() override {
+    calls.push_back("GetCurrentProcess");
+    return static_cast<ProcessHandle>(-1);
+  }
+  bool OpenProcessToken(ProcessHandle, std::uint32_t access, TokenHandle& token) override {
+    calls.push_back("OpenProcessToken");
+    desiredAccess = access;
+    if (openTokenSucceeds) token = tokenToHand;
+    return openTokenSucceeds;
+  }
+  bool LookupPrivilegeValueA(const char* system, const char* name, Luid& luid) override {
+    calls.push_back("LookupPrivilegeValueA");
+    systemName = system ? system : "(null)";
+    privilegeName = name;
+    if (lookupSucceeds) luid = luidToHand;
+    return lookupSucceeds;
+  }
+  bool AdjustTokenPrivileges(TokenHandle token, bool disable, const TokenPrivileges& state,
+                             std::uint32_t length, TokenPrivileges&,
+                             std::uint32_t& returnLength) override {
+    calls.push_back("AdjustTokenPrivileges");
+    adjustedToken = token;
+    disableAll = disable;
+    newState = state;
+    bufferLength = length;
+    returnLengthIn = returnLength;
+    return token != 0;
+  }
+  void CloseHandle(TokenHandle token) override {
+    calls.push_back("CloseHandle");
+    closed.push_back(token);
+  }
+  PowerResult ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) override {
+    calls.push_back("ExitWindowsEx");
+    exitFlags = flags;
+    exitReserved = reserved;
+    return exitResult;
+  }
+};
+
+}  // namespace orvane::testing

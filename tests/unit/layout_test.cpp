@@ -1,0 +1,43 @@
+#include "window/layout.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace orvane {
+namespace {
+
+// The focus order the front ends use must agree with the table's tab indexes.
+TEST(LayoutTest, TabOrderFollowsTheTabIndexes) {
+  int last = -1;
+  for (Control c : layout::TabOrder()) {
+    const layout::ControlSpec* entry = layout::Find(c);
+    ASSERT_NE(entry, nullptr) << ControlName(c);
+    EXPECT_GT(entry->tabIndex, last) << ControlName(c);
+    last = entry->tabIndex;
+    EXPECT_NE(entry->kind, layout::Kind::Label);
+  }
+  EXPECT_EQ(layout::TabOrder().size(), 4u);
+}
+
+TEST(LayoutTest, EveryControlOnceAndInsideTheClientArea) {
+  std::set<Control> seen;
+  for (const auto& s : layout::kControls) {
+    EXPECT_TRUE(seen.insert(s.id).second) << ControlName(s.id);
+    EXPECT_GE(s.box.x, 0);
+    EXPECT_GE(s.box.y, 0);
+    EXPECT_LE(s.box.x + s.box.w, layout::kClientWidth) << ControlName(s.id);
+    EXPECT_LE(s.box.y + s.box.h, layout::kClientHeight) << ControlName(s.id);
+  }
+  EXPECT_EQ(layout::Find(Control::Form1), nullptr);
+  EXPECT_EQ(layout::Find(Control::Timer1), nullptr);
+}
+
+TEST(LayoutTest, NamesMatchTheEnum) {
+  EXPECT_EQ(ControlName(Control::Form1), "Form1");
+  EXPECT_EQ(ControlName(Control::Label7), "Label7");
+  EXPECT_EQ(ControlName(Control::wktats), "wktats");
+}
+
+}  // namespace
+}  // namespace orvane

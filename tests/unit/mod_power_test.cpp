@@ -1,0 +1,119 @@
+#include "power/mod_power.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "tests/unit/fakes.h"
+
+namespace orvane {
+namespace {
+
+using testing::RecordingPowerPlatform;
+
+struct FlagsCase {
+  std::int16_t mode;
+  std::uint32_t unforced;
+  std::uint32_t forced;
+};
+std::ostream& operator<<(std::ostream& os, const FlagsCase& c) { return os << "mode " << c.mode; }
+class ExitFlagsTest : public ::testing::TestWithParam<FlagsCase> {};
+
+TEST_P(ExitFlagsTest, ModeAndForceGiveTheFlags) {
+  const FlagsCase& c = GetParam();
+  EXPECT_EQ(ExitFlags(0, c.mode), c.unforced);
+  for (std::int16_t force : {-1, 1, 2, 32767, -32768}) EXPECT_EQ(ExitFlags(force, c.mode), c.forced) << force;
+
+  RecordingPowerPlatform platform;
+  ModPower(platform).RequestPowerAction(-1, c.mode);
+  EXPECT_EQ(platform.exitFlags, c.forced);
+  EXPECT_EQ(platform.exitReserved, 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, ExitFlagsTest,
+                         ::testing::Values(FlagsCase{0, 0, 4}, FlagsCase{1, 1, 5}, FlagsCase{2, 2, 6},
+                                           FlagsCase{3, 0, 4}, FlagsCase{-1, 0, 4},
+                                           FlagsCase{32767, 0, 4}, FlagsCase{-32768, 0, 4}));
+
+TEST(ModPowerTest, OnNtEnablesThePrivilegeBeforeTheRequest) {
+  RecordingPowerPlatform platform;
+  const PowerResult result = ModPower(platform).RequestPowerAction(-1, 2);
+  EXPECT_TRUE(result.accepted);
+  EXPECT_EQ(platform.calls,
+            (std::vector<std::string>{"GetVersionExA", "GetCurrentProcess", "OpenProcessToken",
+                                      "LookupPrivilegeValueA", "AdjustTokenPrivileges",
+                                      "CloseHandle", "ExitWindowsEx"}));
+  EXPECT_EQ(platform.versionRecordSize, 148u);
+  EXPECT_EQ(platform.desiredAccess, 0x28u);
+  EXPECT_EQ(platform.systemName, "");
+  EXPECT_EQ(platform.privilegeName, "SeShutdownPrivilege");
+  EXPECT_EQ(platform.adjustedToken, platform.tokenToHand);
+  EXPECT_FALSE(platform.disableAll);
+  EXPECT_EQ(platform.newState.PrivilegeCount, 1u);
+  EXPECT_EQ(platform.newState.Privileges[0].Luid_, platform.luidToHand);
+  EXPECT_EQ(platform.newState.Privileges[0].Attributes, 2u);
+  EXPECT_EQ(platform.newState.Privileges[1].Attributes, 0u) << "the second entry stays empty";
+  EXPECT_EQ(platform.bufferLength, 16u);
+  EXPECT_EQ(platform.returnLengthIn, 4u);
+  EXPECT_EQ(platform.closed, std::vector<TokenHandle>{platform.tokenToHand}) << "token closed once";
+  EXPECT_EQ(platform.exitFlags, 6u);
+}
+
+TEST(ModPowerTest, WithoutNtSkipsThePrivilegeButStillAsks) {
+  struct {
+    std::uint32_t platformId;
+    bool versionSucceeds;
+  } cases[] = {{kVerPlatformWin32Windows, true}, {0, true}, {3, true}, {kVerPlatformWin32Nt, false}};
+  for (const auto& c : cases) {
+    RecordingPowerPlatform platform;
+    platform.platformId = c.platformId;
+    platform.versionSucceeds = c.versionSucceeds;
+    ModPower power(platform);
+    EXPECT_EQ(power.IsWinNT(), 0);
+    platform.calls.clear();
+    power.RequestPowerAction(0, 1);
+    EXPECT_EQ(platform.calls, (std::vector<std::string>{"GetVersionExA", "ExitWindowsEx"}))
+        << "platform id " << c.platformId;
+    EXPECT_EQ(platform.exitFlags, 1u);
+  }
+  RecordingPowerPlatform nt;
+  EXPECT_EQ(ModPower(nt).IsWinNT(), -1);
+}
+
+TEST(ModPowerTest, PrivilegeFailuresAreSilentAndTheRequestFollows) {
+  RecordingPowerPlatform noToken;
+  noToken.openTokenSucceeds = false;
+  EXPECT_TRUE(ModPower(noToken).RequestPowerAction(-1, 0).accepted);
+  EXPECT_EQ(noToken.adjustedToken, 0u) << "the handle stays 0 when opening fails";
+  EXPECT_TRUE(noToken.closed.empty()) << "nothing to close";
+  EXPECT_EQ(noToken.calls.back(), "ExitWindowsEx");
+
+  RecordingPowerPlatform noLookup;
+  noLookup.lookupSucceeds = false;
+  ModPower(noLookup).RequestPowerAction(-1, 0);
+  EXPECT_EQ(noLookup.newState.Privileges[0].Luid_, (Luid{0, 0})) << "the identifier stays 0";
+  EXPECT_EQ(noLookup.closed.size(), 1u);
+}
+
+TEST(ModPowerTest, RepeatedCallsRepeatEveryStep) {
+  RecordingPowerPlatform platform;
+  ModPower power(platform);
+  power.EnableShutdownPrivilege();
+  power.EnableShutdownPrivilege();
+  EXPECT_EQ(std::count(platform.calls.begin(), platform.calls.end(), "OpenProcessToken"), 2);
+  EXPECT_EQ(platform.closed.size(), 2u);
+}
+
+TEST(ModPowerTest, RefusalCarriesThePlatformsReason) {
+  RecordingPowerPlatform platform;
+  platform.exitResult = {false, "Access is denied. (error 5)"};
+  const PowerResult r = ModPower(platform).RequestPowerAction(-1, 1);
+  EXPECT_FALSE(r.accepted);
+  EXPECT_EQ(r.reason, "Access is denied. (error 5)");
+}
+
+}  // namespace
+}  // namespace orvane
