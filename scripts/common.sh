@@ -21,6 +21,6 @@ install_packages() {
 # Configures and builds one CMake preset.
 build_preset() {
   local preset=$1
-  cmake --preset "$preset" -S "$ORVANE_ROOT" -G Ninja >/dev/null
+  cmake --preset "$preset" -S "$ORVANE_ROOT" >/dev/null
   cmake --build "$ORVANE_ROOT/build/$preset" --parallel "$(nproc)"
 }
