@@ -1,8 +1,25 @@
 #include "power/mod_power.h"
 
-#include <memory>
-
 namespace orvane {
+namespace {
+
+// The process token, closed when the adjustment is done with it.
+class OwnedToken {
+ public:
+  explicit OwnedToken(PowerPlatform& platform) : platform_(platform) {}
+  ~OwnedToken() {
+    if (handle != 0) platform_.CloseHandle(handle);
+  }
+  OwnedToken(const OwnedToken&) = delete;
+  OwnedToken& operator=(const OwnedToken&) = delete;
+
+  TokenHandle handle = 0;
+
+ private:
+  PowerPlatform& platform_;
+};
+
+}  // namespace
 
 std::uint32_t ExitFlags(std::int16_t force, std::int16_t mode) {
   std::uint32_t flags = mode == kActionShutdown ? kEwxShutdown
@@ -28,16 +45,11 @@ std::int16_t ModPower::IsWinNT() {
 void ModPower::EnableShutdownPrivilege() {
   TokenPrivileges newState{};
   TokenPrivileges previousState{};
-  TokenHandle token = 0;
+  OwnedToken token(platform_);
   Luid luid{};
 
   const ProcessHandle process = platform_.GetCurrentProcess();
-  platform_.OpenProcessToken(process, kTokenAdjustPrivileges | kTokenQuery, token);
-  // The token is ours to close once the adjustment is made.
-  auto closeToken = [this](const TokenHandle* t) {
-    if (*t != 0) platform_.CloseHandle(*t);
-  };
-  const std::unique_ptr<const TokenHandle, decltype(closeToken)> owned(&token, closeToken);
+  platform_.OpenProcessToken(process, kTokenAdjustPrivileges | kTokenQuery, token.handle);
 
   platform_.LookupPrivilegeValueA("", kSeShutdownName, luid);
   newState.PrivilegeCount = 1;
@@ -48,7 +60,7 @@ void ModPower::EnableShutdownPrivilege() {
   constexpr std::uint32_t kHeaderSize = sizeof(std::uint32_t);
   std::uint32_t returnLength = kHeaderSize + kEntrySize * previousState.PrivilegeCount;
   const std::uint32_t bufferLength = kHeaderSize + kEntrySize * newState.PrivilegeCount;
-  platform_.AdjustTokenPrivileges(token, false, newState, bufferLength, previousState, returnLength);
+  platform_.AdjustTokenPrivileges(token.handle, false, newState, bufferLength, previousState, returnLength);
 }
 
 }  // namespace orvane
