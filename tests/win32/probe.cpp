@@ -1,0 +1,491 @@
+// orvane-probe: drives and reads Orvane.exe's window from outside, under Wine, for the
+// end-to-end suite. Every argument is one step, its fields separated by '|'
+// ("text|Form1|Orvane (30 - 0)"). Steps run in order; the first that fails ends the probe with
+// exit code 1 and says why. Waiting steps poll, since posted clicks and ticks are handled later.
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "window/layout.h"
+#include "window/win32/fonts_win32.h"
+#include "window/win32/handles_win32.h"
+#include "window/win32/resource_ids.h"
+
+namespace {
+
+using namespace orvane;
+
+struct Failure : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+std::string Narrow(const std::wstring& w) {
+  if (w.empty()) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+  std::string s(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
+  return s;
+}
+
+std::wstring Widen(const std::string& s) {
+  if (s.empty()) return {};
+  const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+  std::wstring w(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+  return w;
+}
+
+std::vector<std::string> Split(const std::string& s, char sep) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t at = s.find(sep, start);
+    parts.push_back(s.substr(start, at == std::string::npos ? std::string::npos : at - start));
+    if (at == std::string::npos) return parts;
+    start = at + 1;
+  }
+}
+
+// Polls until the check holds; on time-out fails with what the last look saw.
+void WaitFor(const std::function<bool(std::string&)>& check, int timeoutMs = 5000) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  std::string seen;
+  for (;;) {
+    seen.clear();
+    if (check(seen)) return;
+    if (std::chrono::steady_clock::now() > end) throw Failure(seen);
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  }
+}
+
+std::wstring TextOf(HWND hwnd) {
+  wchar_t buffer[1024] = {};
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
+                           3000, &copied)) {
+    throw Failure("no answer to WM_GETTEXT");
+  }
+  return std::wstring(buffer, copied);
+}
+
+HWND Form() {
+  HWND form = FindWindowW(L"OrvaneForm1", nullptr);
+  if (!form) throw Failure("no window of class OrvaneForm1");
+  return form;
+}
+
+HWND WaitForm() {
+  HWND form = nullptr;
+  WaitFor([&](std::string& seen) {
+    form = FindWindowW(L"OrvaneForm1", nullptr);
+    seen = "no window of class OrvaneForm1";
+    return form != nullptr;
+  }, 20000);
+  return form;
+}
+
+const std::map<std::string, int> kChildIds{
+    {"Text1", 101}, {"Combo1", 102}, {"Command1", 103}, {"Command2", 104}};
+
+HWND Child(const std::string& name) {
+  if (name == "Form1") return Form();
+  const auto it = kChildIds.find(name);
+  if (it == kChildIds.end()) throw std::invalid_argument("unknown control " + name);
+  HWND hwnd = GetDlgItem(Form(), it->second);
+  if (!hwnd) throw Failure("no child " + name);
+  return hwnd;
+}
+
+int Number(const std::string& s) { return std::stoi(s); }
+
+struct BoxSearch {
+  std::wstring title;  // empty: any box
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchBox(HWND hwnd, LPARAM lp) {
+  auto* s = reinterpret_cast<BoxSearch*>(lp);
+  wchar_t cls[64] = {};
+  GetClassNameW(hwnd, cls, 64);
+  wchar_t text[256] = {};
+  GetWindowTextW(hwnd, text, 256);
+  if (std::wstring(cls) != L"#32770" || !IsWindowVisible(hwnd)) return TRUE;
+  if (!s->title.empty() && (text != s->title || !GetDlgItem(hwnd, IDOK))) return TRUE;
+  s->found = hwnd;
+  return FALSE;
+}
+
+// The message box with this title, once its OK button exists.
+HWND FindBox(const std::wstring& title) {
+  BoxSearch search{title};
+  EnumWindows(MatchBox, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND AnyBox() {
+  BoxSearch search{};
+  EnumWindows(MatchBox, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// The kind of icon a box shows, told by the colours of its picture on the screen.
+std::string IconKind(HWND box) {
+  HWND icon = nullptr;
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    wchar_t cls[32] = {};
+    GetClassNameW(child, cls, 32);
+    if (_wcsicmp(cls, L"Static") == 0 && (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
+        IsWindowVisible(child)) {
+      icon = child;
+    }
+  }
+  if (!icon) return "none";
+  RECT r{};
+  GetWindowRect(icon, &r);
+  HDC screen = GetDC(nullptr);
+  int yellow = 0, blue = 0, red = 0;
+  for (int y = r.top; y < r.bottom; ++y) {
+    for (int x = r.left; x < r.right; ++x) {
+      const COLORREF c = GetPixel(screen, x, y);
+      const int R = GetRValue(c), G = GetGValue(c), B = GetBValue(c);
+      if (R > 200 && G > 100 && B < 90) ++yellow;
+      else if (B > 150 && R < 110) ++blue;
+      else if (R > 170 && G < 90 && B < 90) ++red;
+    }
+  }
+  ReleaseDC(nullptr, screen);
+  if (yellow > blue && yellow > red) return "exclamation";
+  if (blue > yellow && blue > red) return "information";
+  if (red > 0) return "error";
+  return "unknown (" + std::to_string(yellow) + "/" + std::to_string(blue) + "/" + std::to_string(red) + ")";
+}
+
+RECT ClientRectOf(HWND child) {
+  RECT r{};
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, Form(), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+std::string RectText(const RECT& r) {
+  return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" +
+         std::to_string(r.bottom - r.top);
+}
+
+DWORD FormThread() { return GetWindowThreadProcessId(Form(), nullptr); }
+
+HWND FocusedWindow() {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  GetGUIThreadInfo(FormThread(), &info);
+  return info.hwndFocus;
+}
+
+LPARAM ClientPoint(const std::string& x, const std::string& y) {
+  return MAKELPARAM(Number(x), Number(y));
+}
+
+// The program file behind the window, to read its picture from.
+std::wstring ProgramFile() {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(Form(), &pid);
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!process) throw Failure("cannot open the program's process");
+  wchar_t path[MAX_PATH] = {};
+  DWORD size = MAX_PATH;
+  const BOOL ok = QueryFullProcessImageNameW(process, 0, path, &size);
+  CloseHandle(process);
+  if (!ok) throw Failure("cannot read the program's file name");
+  return path;
+}
+
+const std::map<std::string, Control> kLabels{
+    {"Label2", Control::Label2}, {"Label3", Control::Label3}, {"Label5", Control::Label5},
+    {"Label6", Control::Label6}, {"Label7", Control::Label7}};
+
+// Compares what the screen shows in a label's box with the program's own picture and the
+// expected caption drawn over it in the label's font and the given colour. Only at 96 DPI.
+// The box is widened to the right for the self-sizing labels, up to what lies beside them.
+int LabelDifference(Control label, const std::wstring& caption, COLORREF colour, std::string& where) {
+  const layout::ControlSpec* entry = layout::Find(label);
+  RECT box{entry->box.x, entry->box.y, entry->box.x + entry->box.w, entry->box.y + entry->box.h};
+  if (entry->autoSize) box.right = entry->box.x + 24;
+  const int w = box.right - box.left, h = box.bottom - box.top;
+
+  win32::ScreenDc screen;
+  win32::UniqueMemoryDc shown(CreateCompatibleDC(screen.get()));
+  win32::UniqueBitmap shownBits(CreateCompatibleBitmap(screen.get(), w, h));
+  win32::SelectedObject s1(shown.get(), shownBits.get());
+  POINT corner{box.left, box.top};
+  ClientToScreen(Form(), &corner);
+  BitBlt(shown.get(), 0, 0, w, h, screen.get(), corner.x, corner.y, SRCCOPY);
+
+  HMODULE program = LoadLibraryExW(ProgramFile().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  if (!program) throw Failure("cannot load the program's resources");
+  win32::UniqueBitmap picture(static_cast<HBITMAP>(
+      LoadImageW(program, MAKEINTRESOURCEW(IDB_BACKGROUND), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  FreeLibrary(program);
+  if (!picture) throw Failure("no picture in the program");
+  win32::UniqueMemoryDc pictureDc(CreateCompatibleDC(screen.get()));
+  win32::SelectedObject s2(pictureDc.get(), picture.get());
+  win32::UniqueMemoryDc expected(CreateCompatibleDC(screen.get()));
+  win32::UniqueBitmap expectedBits(CreateCompatibleBitmap(screen.get(), w, h));
+  win32::SelectedObject s3(expected.get(), expectedBits.get());
+  BitBlt(expected.get(), 0, 0, w, h, pictureDc.get(), box.left, box.top, SRCCOPY);
+  const win32::ChosenFont font = win32::MakeLayoutFont(screen.get(), entry->font, 96);
+  win32::SelectedObject s4(expected.get(), font.font.get());
+  SetBkMode(expected.get(), TRANSPARENT);
+  SetTextColor(expected.get(), colour);
+  RECT text{0, 0, entry->autoSize ? w : entry->box.w, h};
+  DrawTextW(expected.get(), caption.c_str(), static_cast<int>(caption.size()), &text,
+            DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+
+  int differences = 0;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const COLORREF a = GetPixel(shown.get(), x, y), b = GetPixel(expected.get(), x, y);
+      // The white key shows what lies behind: compare only where the picture is not white.
+      if (GetPixel(pictureDc.get(), box.left + x, box.top + y) == RGB(255, 255, 255) && b == RGB(255, 255, 255)) continue;
+      if (a != b) {
+        if (differences == 0) where = "first at +" + std::to_string(x) + "+" + std::to_string(y);
+        ++differences;
+      }
+    }
+  }
+  return differences;
+}
+
+void Step(const std::vector<std::string>& f) {
+  const std::string& op = f[0];
+  const auto arg = [&](std::size_t i) -> const std::string& {
+    if (i >= f.size()) throw std::invalid_argument(op + ": missing argument");
+    return f[i];
+  };
+
+  if (op == "form-hidden") {  // created, not yet shown, not yet layered
+    HWND form = WaitForm();
+    if (IsWindowVisible(form)) throw Failure("the window is visible");
+    if (GetWindowLongW(form, GWL_EXSTYLE) & WS_EX_LAYERED) throw Failure("already layered");
+  } else if (op == "box") {  // box|title|text|icon
+    const std::wstring title = Widen(arg(1));
+    HWND box = nullptr;
+    WaitFor([&](std::string& seen) {
+      box = FindBox(title);
+      HWND other = AnyBox();
+      seen = other ? "a box titled '" + Narrow(TextOf(other)) + "'" : "no message box";
+      return box != nullptr;
+    }, 20000);
+    const std::string text = Narrow(TextOf(GetDlgItem(box, 0xFFFF)));
+    if (text != arg(2)) throw Failure("text '" + text + "'");
+    std::string icon;
+    WaitFor([&](std::string& seen) {
+      icon = IconKind(box);
+      seen = "icon " + icon;
+      return icon == arg(3);
+    }, 3000);
+    for (int id : {IDCANCEL, IDYES, IDNO, IDRETRY, IDABORT, IDIGNORE}) {
+      HWND button = GetDlgItem(box, id);
+      if (button && IsWindowVisible(button)) throw Failure("a button besides OK: id " + std::to_string(id));
+    }
+  } else if (op == "dismiss") {  // dismiss|ok|close|escape: the open box
+    HWND box = AnyBox();
+    if (!box) throw Failure("no message box");
+    if (arg(1) == "ok") {
+      PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+    } else if (arg(1) == "close") {
+      PostMessageW(box, WM_SYSCOMMAND, SC_CLOSE, 0);
+    } else if (arg(1) == "escape") {
+      PostMessageW(GetDlgItem(box, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
+    } else {
+      throw std::invalid_argument("dismiss how? " + arg(1));
+    }
+    WaitFor([&](std::string& seen) {
+      seen = "the box is still open";
+      return !IsWindow(box) || !IsWindowVisible(box);
+    });
+  } else if (op == "no-box") {
+    HWND box = AnyBox();
+    if (box) throw Failure("a box is open: '" + Narrow(TextOf(box)) + "'");
+  } else if (op == "visible") {
+    WaitFor([&](std::string& seen) {
+      seen = "the window is hidden";
+      return IsWindowVisible(WaitForm()) != FALSE;
+    });
+  } else if (op == "layered") {  // the white colour key, alone
+    HWND form = Form();
+    if (!(GetWindowLongW(form, GWL_EXSTYLE) & WS_EX_LAYERED)) throw Failure("not layered");
+    COLORREF key = 0;
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    if (!GetLayeredWindowAttributes(form, &key, &alpha, &flags)) throw Failure("no layered attributes");
+    if (key != RGB(255, 255, 255) || flags != LWA_COLORKEY) {
+      throw Failure("key " + std::to_string(key) + " flags " + std::to_string(flags));
+    }
+  } else if (op == "styles") {  // frame, task bar, control styles
+    HWND form = Form();
+    const LONG style = GetWindowLongW(form, GWL_STYLE);
+    const LONG ex = GetWindowLongW(form, GWL_EXSTYLE);
+    if (!(style & WS_POPUP) || (style & (WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX))) {
+      throw Failure("window style " + std::to_string(style));
+    }
+    if (!(ex & WS_EX_APPWINDOW) || (ex & WS_EX_TOOLWINDOW)) throw Failure("no task-bar button");
+    if (!(GetWindowLongW(Child("Text1"), GWL_EXSTYLE) & WS_EX_CLIENTEDGE)) throw Failure("Text1 not sunken");
+    if ((GetWindowLongW(Child("Combo1"), GWL_STYLE) & 3) != CBS_DROPDOWNLIST) throw Failure("Combo1 can be typed in");
+    for (const char* b : {"Command1", "Command2"}) {
+      if ((GetWindowLongW(Child(b), GWL_STYLE) & BS_TYPEMASK) != BS_PUSHBUTTON) {
+        throw Failure(std::string(b) + " is a default button");
+      }
+    }
+  } else if (op == "window") {  // window|x or center|y|w|h
+    WaitFor([&](std::string& seen) {
+      RECT r{};
+      GetWindowRect(Form(), &r);
+      const int w = Number(arg(3)), h = Number(arg(4));
+      const int x = arg(1) == "center" ? (GetSystemMetrics(SM_CXSCREEN) - w) / 2 : Number(arg(1));
+      seen = "window at " + RectText(r) + ", screen " + std::to_string(GetSystemMetrics(SM_CXSCREEN));
+      return r.left == x && r.top == Number(arg(2)) && r.right - r.left == w && r.bottom - r.top == h;
+    }, 3000);
+  } else if (op == "place") {  // place|name|x|y|w|h, from the client area's corner
+    const RECT r = ClientRectOf(Child(arg(1)));
+    const RECT want{Number(arg(2)), Number(arg(3)), Number(arg(2)) + Number(arg(4)), Number(arg(3)) + Number(arg(5))};
+    if (!EqualRect(&r, &want)) throw Failure(arg(1) + " at " + RectText(r));
+  } else if (op == "text") {  // text|name|expected
+    HWND hwnd = Child(arg(1));
+    const std::string want = f.size() > 2 ? f[2] : "";
+    WaitFor([&](std::string& seen) {
+      seen = arg(1) + " reads '" + Narrow(TextOf(hwnd)) + "'";
+      return Narrow(TextOf(hwnd)) == want;
+    }, 4000);
+  } else if (op == "enabled") {  // enabled|name|1 or 0
+    HWND hwnd = Child(arg(1));
+    WaitFor([&](std::string& seen) {
+      const bool on = IsWindowEnabled(hwnd) != FALSE;
+      seen = arg(1) + (on ? " is enabled" : " is disabled");
+      return on == (arg(2) == "1");
+    }, 4000);
+  } else if (op == "items") {  // items|a,b,c
+    HWND combo = Child("Combo1");
+    std::string got;
+    const LRESULT n = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < n; ++i) {
+      wchar_t item[128] = {};
+      SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item));
+      got += (i ? "," : "") + Narrow(item);
+    }
+    if (got != arg(1)) throw Failure("items " + got);
+  } else if (op == "listindex") {
+    HWND combo = Child("Combo1");
+    WaitFor([&](std::string& seen) {
+      const LRESULT i = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+      seen = "index " + std::to_string(i);
+      return i == Number(arg(1));
+    }, 3000);
+  } else if (op == "select") {
+    SendMessageW(Child("Combo1"), CB_SETCURSEL, static_cast<WPARAM>(Number(arg(1))), 0);
+  } else if (op == "settext") {  // settext|name|text
+    const std::wstring text = Widen(f.size() > 2 ? f[2] : "");
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(Child(arg(1)), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                        SMTO_ABORTIFHUNG, 3000, &result);
+  } else if (op == "click") {
+    PostMessageW(Child(arg(1)), BM_CLICK, 0, 0);
+  } else if (op == "tick") {  // tick|timer id|count
+    for (int i = 0; i < Number(arg(2)); ++i) {
+      PostMessageW(Form(), WM_TIMER, static_cast<WPARAM>(Number(arg(1))), 0);
+    }
+  } else if (op == "focus") {  // focus|name
+    HWND want = Child(arg(1));
+    WaitFor([&](std::string& seen) {
+      HWND focus = FocusedWindow();
+      seen = "focus on " + std::to_string(reinterpret_cast<std::uintptr_t>(focus));
+      for (const auto& [name, id] : kChildIds) {
+        if (focus == GetDlgItem(Form(), id) || IsChild(GetDlgItem(Form(), id), focus)) seen = "focus on " + name;
+      }
+      return focus == want || IsChild(want, focus);
+    }, 3000);
+  } else if (op == "tab") {  // the Tab key, to whatever has the focus
+    HWND focus = FocusedWindow();
+    if (!focus) throw Failure("nothing has the focus");
+    PostMessageW(focus, WM_KEYDOWN, VK_TAB, 0x000F0001);
+    PostMessageW(focus, WM_KEYUP, VK_TAB, static_cast<LPARAM>(0xC00F0001u));
+  } else if (op == "mouse") {  // mouse|down,rdown,mdown,up,move|x|y, on the window's surface
+    static const std::map<std::string, std::pair<UINT, WPARAM>> kMessages{
+        {"down", {WM_LBUTTONDOWN, MK_LBUTTON}}, {"rdown", {WM_RBUTTONDOWN, MK_RBUTTON}},
+        {"mdown", {WM_MBUTTONDOWN, MK_MBUTTON}}, {"up", {WM_LBUTTONUP, 0}}, {"move", {WM_MOUSEMOVE, 0}}};
+    const auto& m = kMessages.at(arg(1));
+    PostMessageW(Form(), m.first, m.second, ClientPoint(arg(2), arg(3)));
+  } else if (op == "moveto") {  // moveto|x|y: the window, as another program would move it
+    SetWindowPos(Form(), nullptr, Number(arg(1)), Number(arg(2)), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  } else if (op == "pointer") {  // pointer|x|y: the mouse pointer to a point of the client area
+    POINT p{Number(arg(1)), Number(arg(2))};
+    ClientToScreen(Form(), &p);
+    SetCursorPos(p.x, p.y);
+  } else if (op == "tooltip") {  // tooltip|text: a tooltip with this text is showing
+    WaitFor([&](std::string& seen) {
+      seen = "no tooltip showing";
+      for (HWND tip = FindWindowW(L"tooltips_class32", nullptr); tip;
+           tip = FindWindowExW(nullptr, tip, L"tooltips_class32", nullptr)) {
+        if (!IsWindowVisible(tip)) continue;
+        seen = "tooltip '" + Narrow(TextOf(tip)) + "'";
+        if (Narrow(TextOf(tip)) == arg(1)) return true;
+      }
+      return false;
+    }, 6000);
+  } else if (op == "label") {  // label|name|caption|black or red: what the label's box shows
+    const Control label = kLabels.at(arg(1));
+    const std::wstring caption = Widen(f.size() > 2 ? f[2] : "");
+    const COLORREF colour = f.size() > 3 && f[3] == "red" ? RGB(255, 0, 0) : RGB(0, 0, 0);
+    WaitFor([&](std::string& seen) {
+      std::string where;
+      const int n = LabelDifference(label, caption, colour, where);
+      seen = std::to_string(n) + " pixels differ, " + where;
+      return n == 0;
+    }, 4000);
+  } else if (op == "sleep") {
+    std::this_thread::sleep_for(std::chrono::milliseconds(Number(arg(1))));
+  } else if (op == "gone") {  // the program has ended
+    WaitFor([&](std::string& seen) {
+      seen = "the window is still there";
+      return FindWindowW(L"OrvaneForm1", nullptr) == nullptr;
+    }, 10000);
+  } else if (op == "report") {  // report: prints the window's state, for people
+    HWND form = Form();
+    RECT r{};
+    GetWindowRect(form, &r);
+    std::printf("window %s caption '%s'\n", RectText(r).c_str(), Narrow(TextOf(form)).c_str());
+    for (const auto& [name, id] : kChildIds) {
+      HWND c = GetDlgItem(form, id);
+      std::printf("%s %s '%s' %s\n", name.c_str(), RectText(ClientRectOf(c)).c_str(), Narrow(TextOf(c)).c_str(),
+                  IsWindowEnabled(c) ? "enabled" : "disabled");
+    }
+  } else {
+    throw std::invalid_argument("unknown step " + op);
+  }
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string step = Narrow(argv[i]);
+    try {
+      Step(Split(step, '|'));
+    } catch (const Failure& e) {
+      std::printf("FAIL %s: %s\n", step.c_str(), e.what());
+      std::fflush(stdout);
+      return 1;
+    } catch (const std::exception& e) {
+      std::printf("ERROR %s: %s\n", step.c_str(), e.what());
+      std::fflush(stdout);
+      return 2;
+    }
+  }
+  return 0;
+}

@@ -1,0 +1,131 @@
+// Form1 on plain Win32: a borderless layered window of class "OrvaneForm1" that draws its
+// picture, labels and line itself and hosts Text1, Combo1, Command1 and Command2 as child
+// windows. It turns window messages into Form1's event procedures and implements the controls
+// they read and write; the countdown itself lives in the core.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "power/power_platform.h"
+#include "window/controls.h"
+#include "window/form1_events.h"
+#include "window/layout.h"
+#include "window/win32/fonts_win32.h"
+#include "window/win32/handles_win32.h"
+
+namespace orvane::win32 {
+
+inline constexpr wchar_t kFormClass[] = L"OrvaneForm1";
+
+// Child window identifiers and timer identifiers, as outside tools know them.
+inline constexpr int kText1Id = 101;
+inline constexpr int kCombo1Id = 102;
+inline constexpr int kCommand1Id = 103;
+inline constexpr int kCommand2Id = 104;
+inline constexpr UINT_PTR kTimer1Id = 1;
+inline constexpr UINT_PTR kTimer2Id = 2;
+inline constexpr UINT_PTR kWktatsId = 3;
+
+class Form1Window final : public FormControls {
+ public:
+  // Creates the window and its controls, hidden, with wktats already ticking.
+  static std::unique_ptr<Form1Window> Create(HINSTANCE instance, PowerPlatform& platform);
+  ~Form1Window() override;
+
+  // Form_Load, then the first show: centred, the focus on Combo1.
+  void LoadAndShow();
+
+  // The message loop; returns the process's exit code.
+  int Run();
+
+  // FormControls
+  std::string Text(Control c) const override;
+  void SetText(Control c, std::string_view text) override;
+  void SetEnabled(Control c, bool enabled) override;
+  std::int16_t ListIndex(Control c) const override;
+  void SetForeColor(Control c, Color color) override;
+  void SetTop(Control c, int top) override;
+  void MsgBox(std::string_view prompt, int style, std::string_view title) override;
+  void ApplyColorKey() override;
+  void BeginSystemMove() override;
+  void EndProgram() override;
+
+ private:
+  Form1Window(HINSTANCE instance, PowerPlatform& platform);
+  Form1Window(const Form1Window&) = delete;
+  Form1Window& operator=(const Form1Window&) = delete;
+
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+
+  // One handler per message.
+  void OnPaint();
+  void OnTimer(UINT_PTR id);
+  void OnCommand(int id, int code);
+  void OnMouseDown(UINT msg, POINT at);
+  void OnMouseUp(POINT at);
+  void OnMouseMove(POINT at);
+  LRESULT OnDrawItem(const DRAWITEMSTRUCT& item);
+  LRESULT OnCtlColorListBox(HDC dc);
+  void OnActivate(bool active);
+  void OnDpiChanged(int dpi, const RECT& suggested);
+
+  void CreateControls();
+  void ApplyDpi(int dpi);     // fonts, picture, child places and the window's size at a DPI
+  void BuildFonts();
+  void BuildBackground();
+  void PlaceControls();
+  void FitComboHeight();
+  void CenterOnScreen();
+  void MoveFocus(bool backwards);
+  void FocusFirstEnabledAfter(HWND disabled);
+
+  // Runs one event procedure: never two at once, and an error ends in a clear message box.
+  template <class Procedure>
+  void RunEvent(const char* name, Procedure&& procedure);
+  [[noreturn]] void FailWith(const char* where, const std::string& what);
+
+  int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
+  RECT ScaledRect(const layout::Rect& r) const;
+  RECT LabelRect(Control label) const;  // the label's box now (self-sizing labels follow text)
+  const layout::ControlSpec* LabelAt(POINT at) const;
+  HWND ChildOf(Control c) const;
+  HFONT FontOf(Control c) const;
+  COLORREF ToColorRef(Color c) const;
+  static int Index(Control c) { return static_cast<int>(c); }
+
+  HINSTANCE instance_;
+  Form1Events events_;
+  UniqueWindow window_;
+  HWND text1_ = nullptr;
+  HWND combo1_ = nullptr;
+  HWND command1_ = nullptr;
+  HWND command2_ = nullptr;
+  HWND tooltip_ = nullptr;
+  HWND savedFocus_ = nullptr;
+
+  int dpi_ = 96;
+  UniqueBitmap picture1x_;
+  UniqueBitmap picture2x_;
+  UniqueBitmap background_;  // the picture at the current DPI, client-sized
+  struct FontSlot {
+    layout::Font font;
+    ChosenFont chosen;
+  };
+  std::vector<FontSlot> fonts_;
+  UniqueBrush desktopBrush_;
+
+  std::array<std::string, kControlCount> captions_{};  // labels' captions
+  std::array<Color, kControlCount> foreColors_{};
+  std::array<bool, 3> timerOn_{};
+  bool inEvent_ = false;
+  bool label7Pressed_ = false;
+};
+
+}  // namespace orvane::win32
