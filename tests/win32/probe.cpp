@@ -448,6 +448,19 @@ void Step(const std::vector<std::string>& f) {
       seen = std::to_string(n) + " pixels differ, " + where;
       return n == 0;
     }, 4000);
+  } else if (op == "fonts-fit") {  // every label's caption inside its box in the font in use
+    win32::ScreenDc screen;
+    for (const layout::ControlSpec& entry : layout::kControls) {
+      if (entry.kind != layout::Kind::Label || entry.text.empty()) continue;
+      const win32::ChosenFont font = win32::MakeLayoutFont(screen.get(), entry.font, 96);
+      const SIZE size = win32::MeasureText(screen.get(), font.font.get(), Widen(std::string(entry.text)));
+      std::printf("%s: %s as %s%s, %ldx%ld in %dx%d\n", std::string(ControlName(entry.id)).c_str(),
+                  std::string(entry.font.face).c_str(), Narrow(font.face).c_str(),
+                  font.substituted ? " (substitute)" : "", size.cx, size.cy, entry.box.w, entry.box.h);
+      if (size.cx > entry.box.w || size.cy > entry.box.h) {
+        throw Failure(std::string(ControlName(entry.id)) + " does not fit its box");
+      }
+    }
   } else if (op == "sleep") {
     std::this_thread::sleep_for(std::chrono::milliseconds(Number(arg(1))));
   } else if (op == "gone") {  // the program has ended
