@@ -1,0 +1,488 @@
+// The committed pictures against what the skin and the desktop need, and the layout table:
+// formats and sizes, the colour key, where the named colours lie, the controls on the board, no
+// near-white fringe, and that assets/regenerate's generator reproduces every byte.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "window/layout.h"
+
+namespace fs = std::filesystem;
+namespace layout = orvane::layout;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+const fs::path kAssets = ORVANE_ASSETS_DIR;
+
+Bytes ReadFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+std::uint32_t Le16(const Bytes& b, std::size_t o) { return b.at(o) | b.at(o + 1) << 8; }
+std::uint32_t Le32(const Bytes& b, std::size_t o) { return Le16(b, o) | Le16(b, o + 2) << 16; }
+std::uint32_t Be32(const Bytes& b, std::size_t o) {
+  return static_cast<std::uint32_t>(b.at(o)) << 24 | b.at(o + 1) << 16 | b.at(o + 2) << 8 | b.at(o + 3);
+}
+
+struct Rgb {
+  int r, g, b;
+  bool operator==(const Rgb&) const = default;
+};
+std::ostream& operator<<(std::ostream& os, const Rgb& c) {
+  return os << "RGB(" << c.r << ", " << c.g << ", " << c.b << ")";
+}
+constexpr Rgb kWhite{255, 255, 255};
+constexpr Rgb kBoardGreen{8, 82, 41};
+constexpr Rgb kNavy{8, 25, 33};
+constexpr Rgb kMagenta{115, 16, 99};
+
+// A 5-bit channel widened to 8 bits, rounding to nearest: the three named colours come back exactly.
+int Widen(unsigned v) { return static_cast<int>((v * 255 + 15) / 31); }
+
+// A decoded 16-bit picture: 5-bit channels kept, and the top bit of each pixel.
+struct Bmp {
+  int width = 0, height = 0;
+  std::vector<std::uint16_t> px;  // top-down
+  std::uint16_t raw(int x, int y) const { return px[static_cast<std::size_t>(y) * width + x]; }
+  Rgb at(int x, int y) const {
+    const std::uint16_t v = raw(x, y);
+    return {Widen(v >> 10 & 31), Widen(v >> 5 & 31), Widen(v & 31)};
+  }
+  bool white(int x, int y) const { return raw(x, y) == 0x7FFF; }
+};
+
+Bmp DecodeBmp555(const Bytes& f) {
+  Bmp b;
+  b.width = static_cast<int>(Le32(f, 18));
+  b.height = static_cast<int>(Le32(f, 22));
+  const std::uint32_t off = Le32(f, 10), stride = (static_cast<std::uint32_t>(b.width) * 2 + 3) & ~3u;
+  b.px.resize(static_cast<std::size_t>(b.width) * b.height);
+  for (int y = 0; y < b.height; ++y)
+    for (int x = 0; x < b.width; ++x)
+      b.px[static_cast<std::size_t>(y) * b.width + x] =
+          static_cast<std::uint16_t>(Le16(f, off + (b.height - 1 - y) * stride + 2 * static_cast<std::uint32_t>(x)));
+  return b;
+}
+
+// The two renditions: the file, its scale, its expected size.
+struct Rendition {
+  const char* file;
+  int scale;
+  std::uint32_t bytes;
+};
+void PrintTo(const Rendition& r, std::ostream* os) { *os << r.file; }
+constexpr std::array<Rendition, 2> kRenditions{{{"background.bmp", 1, 362936}, {"background@2x.bmp", 2, 1451576}}};
+
+const Bmp& Background(int scale) {
+  static const std::array<Bmp, 2> pics{DecodeBmp555(ReadFile(kAssets / "background.bmp")),
+                                        DecodeBmp555(ReadFile(kAssets / "background@2x.bmp"))};
+  return pics[static_cast<std::size_t>(scale - 1)];
+}
+
+// Near-white: every channel at 28 of 31 or more. Pure white is the colour key, not near-white.
+bool NearWhite(std::uint16_t v) {
+  return v != 0x7FFF && (v >> 10 & 31) >= 28 && (v >> 5 & 31) >= 28 && (v & 31) >= 28;
+}
+
+class BackgroundTest : public ::testing::TestWithParam<Rendition> {
+ protected:
+  const Bmp& pic() const { return Background(GetParam().scale); }
+  int s() const { return GetParam().scale; }
+  // The pixel at design point (x, y) of the 1x picture: its top-left pixel at 2x.
+  Rgb at(int x, int y) const { return pic().at(x * s(), y * s()); }
+};
+
+TEST_P(BackgroundTest, IsA16BitRgb555WindowsBitmapOfTheBoundSize) {
+  const Bytes f = ReadFile(kAssets / GetParam().file);
+  ASSERT_EQ(f.size(), GetParam().bytes);
+  EXPECT_EQ(f[0], 'B');
+  EXPECT_EQ(f[1], 'M');
+  EXPECT_EQ(Le32(f, 2), f.size());        // bfSize
+  EXPECT_EQ(Le32(f, 10), 54u);            // pixels right after the headers
+  EXPECT_EQ(Le32(f, 14), 40u);            // BITMAPINFOHEADER
+  EXPECT_EQ(Le32(f, 18), 504u * s());     // width
+  EXPECT_EQ(Le32(f, 22), 360u * s());     // height, positive: bottom-up
+  EXPECT_EQ(Le16(f, 26), 1u);             // planes
+  EXPECT_EQ(Le16(f, 28), 16u);            // bits per pixel
+  EXPECT_EQ(Le32(f, 30), 0u);             // BI_RGB: 5-5-5, no masks, uncompressed
+  EXPECT_EQ(Le32(f, 46), 0u);             // no palette
+  EXPECT_GE(f.size(), 54u + 504u * s() * 360u * s() * 2);
+  for (std::size_t i = 0; i < f.size(); i += 2)  // the unused top bit of every pixel is clear
+    if (i >= 54 && i + 1 < 54 + 504u * s() * 360u * s() * 2) {
+      ASSERT_EQ(f[i + 1] & 0x80, 0) << "byte " << i;
+    }
+}
+
+TEST_P(BackgroundTest, IsPureWhiteOutsideTheDrawingRectangle) {
+  const Bmp& p = pic();
+  for (int y = 0; y < p.height; ++y)
+    for (int x = 0; x < p.width; ++x) {
+      const bool inside = x >= 69 * s() && x < 306 * s() && y < 256 * s();
+      if (!inside) {
+        ASSERT_TRUE(p.white(x, y)) << "pixel " << x << "," << y << " is " << p.at(x, y);
+      }
+    }
+}
+
+TEST_P(BackgroundTest, HasNoNearWhitePixel) {
+  const Bmp& p = pic();
+  for (int y = 0; y < p.height; ++y)
+    for (int x = 0; x < p.width; ++x) ASSERT_FALSE(NearWhite(p.raw(x, y))) << "pixel " << x << "," << y << " is " << p.at(x, y);
+}
+
+// Hard edges: a pixel beside the colour key is a dark or saturated ink, never a blend toward white.
+TEST_P(BackgroundTest, EdgesTowardTheColourKeyAreDark) {
+  const Bmp& p = pic();
+  int edge = 0;
+  for (int y = 1; y + 1 < p.height; ++y)
+    for (int x = 1; x + 1 < p.width; ++x) {
+      if (p.white(x, y)) continue;
+      if (!p.white(x - 1, y) && !p.white(x + 1, y) && !p.white(x, y - 1) && !p.white(x, y + 1)) continue;
+      ++edge;
+      const Rgb c = p.at(x, y);
+      ASSERT_LE(std::max({c.r, c.g, c.b}), 132) << "edge pixel " << x << "," << y << " is " << c;
+    }
+  EXPECT_GT(edge, 500 * s());
+}
+
+TEST_P(BackgroundTest, TwoTaperingBlackStringsHangFromNearTheTop) {
+  // Opaque runs of one row, left of the navy patch.
+  auto runs = [&](int y) {
+    std::vector<std::pair<int, int>> out;  // first x, width
+    const Bmp& p = pic();
+    for (int x = 69 * s(); x < 250 * s(); ++x) {
+      if (p.white(x, y * s())) continue;
+      int e = x;
+      while (e < 250 * s() && !p.white(e, y * s())) ++e;
+      out.push_back({x, e - x});
+      x = e;
+    }
+    return out;
+  };
+  for (int y : {12, 30, 50, 70, 90, 99}) {
+    const auto r = runs(y);
+    ASSERT_EQ(r.size(), 2u) << "row " << y;
+    EXPECT_NEAR((r[0].first + r[0].second / 2.0) / s(), 137, 5) << "row " << y;
+    EXPECT_NEAR((r[1].first + r[1].second / 2.0) / s(), 237, 5) << "row " << y;
+    for (const auto& [x0, w] : r) {
+      EXPECT_LE(w, 4 * s()) << "row " << y;
+      for (int x = x0; x < x0 + w; ++x) EXPECT_EQ(pic().at(x, y * s()), (Rgb{0, 0, 0})) << x << "," << y * s();
+    }
+  }
+  for (int i : {0, 1}) EXPECT_LT(runs(12)[static_cast<std::size_t>(i)].second, runs(99)[static_cast<std::size_t>(i)].second);
+  // Near the top edge: something is drawn in the first rows above each string.
+  int top = 0;
+  while (top < 30 && runs(top).size() < 2) ++top;
+  EXPECT_LE(top, 6);
+}
+
+// The board's extent: where its green lies, and the black outline around it.
+TEST_P(BackgroundTest, BoardIsRoundedDarkGreenWithABlackOutline) {
+  int x0 = 9999, x1 = -1, y0 = 9999, y1 = -1, count = 0;
+  for (int y = 0; y < 256 * s(); ++y)
+    for (int x = 69 * s(); x < 306 * s(); ++x)
+      if (pic().at(x, y) == kBoardGreen) {
+        x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y), ++count;
+      }
+  EXPECT_NEAR(x0 / s(), 73, 4);
+  EXPECT_NEAR(x1 / s(), 295, 4);
+  EXPECT_NEAR(y0 / s(), 104, 4);
+  EXPECT_NEAR(y1 / s(), 225, 4);
+  EXPECT_GT(count, 150 * 100 * s() * s());  // most of the board is the named green
+  // Black outline on the left, top and bottom edges: the first opaque pixels from outside.
+  for (int y : {140, 180}) {
+    int x = 69 * s();
+    while (pic().white(x, y * s())) ++x;
+    EXPECT_EQ(pic().at(x, y * s()), (Rgb{0, 0, 0})) << "left edge, row " << y;
+  }
+  for (int x : {110, 180}) {
+    int y = 60 * s();
+    while (pic().white(x * s(), y)) ++y;
+    EXPECT_EQ(pic().at(x * s(), y), (Rgb{0, 0, 0})) << "top edge, column " << x;
+  }
+  // Rounded: the very corner of the bounding box is white.
+  EXPECT_TRUE(pic().white(72 * s(), 101 * s()));
+  EXPECT_TRUE(pic().white(72 * s(), 226 * s()));
+}
+
+// The notch: going down the lower right edge, the board's right end steps in and out again.
+TEST_P(BackgroundTest, BoardHasANotchInItsLowerRightEdge) {
+  std::vector<int> right;
+  for (int y = 190 * s(); y < 228 * s(); ++y) {
+    int x = 300 * s();
+    while (x > 250 * s() && (pic().white(x, y) || pic().at(x, y) == kMagenta)) --x;
+    right.push_back(x);
+  }
+  bool outAgain = false;
+  for (std::size_t i = 0; i < right.size(); ++i)
+    for (std::size_t j = i + 1; j < right.size(); ++j)
+      if (right[j] > right[i] + 1 * s()) outAgain = true;
+  EXPECT_TRUE(outAgain);
+}
+
+TEST_P(BackgroundTest, NavyPatchWithALightRimOverTheUpperRightCorner) {
+  int navy = 0, rim = 0, reach = 0;
+  for (int y = 80 * s(); y < 170 * s(); ++y)
+    for (int x = 240 * s(); x < 306 * s(); ++x) {
+      const Rgb c = pic().at(x, y);
+      if (c == kNavy) ++navy;
+      if (std::min({c.r, c.g, c.b}) >= 140 && !pic().white(x, y)) ++rim;
+      if (!pic().white(x, y)) reach = std::max(reach, x / s());
+    }
+  EXPECT_GT(navy, 400 * s() * s());
+  EXPECT_GT(rim, 60 * s());
+  EXPECT_EQ(reach, 305);
+  // It covers the board's upper right corner.
+  EXPECT_EQ(pic().at(300 * s(), 100 * s()), kNavy);
+}
+
+TEST_P(BackgroundTest, TiltedMagentaStripWithDarkTextUnderTheBoard) {
+  int x0 = 9999, x1 = -1, y0 = 9999, y1 = -1, count = 0;
+  std::array<int, 2> bottoms{-1, -1};  // lowest strip pixel at x 100 and at x 245
+  for (int y = 200 * s(); y < 256 * s(); ++y)
+    for (int x = 69 * s(); x < 306 * s(); ++x) {
+      if (pic().at(x, y) == kMagenta) {
+        x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y), ++count;
+      }
+      if (!pic().white(x, y) && y > 228 * s()) {
+        if (x == 100 * s()) bottoms[0] = y;
+        if (x == 245 * s()) bottoms[1] = y;
+      }
+    }
+  EXPECT_NEAR(x0 / s(), 93, 4);
+  EXPECT_NEAR(x1 / s(), 251, 4);
+  EXPECT_GE(y0 / s(), 218);      // its top edge hides behind the board
+  EXPECT_NEAR(y1 / s(), 248, 3);
+  EXPECT_GT(count, 1500 * s() * s());
+  EXPECT_GE(bottoms[0] - bottoms[1], 3 * s());  // tilted
+  // One line of small dark text, inside the visible part of the strip.
+  int dark = 0, tx0 = 9999, tx1 = -1, ty0 = 9999, ty1 = -1;
+  for (int y = 228 * s(); y < 250 * s(); ++y)
+    for (int x = 96 * s(); x < 249 * s(); ++x) {
+      const Rgb c = pic().at(x, y);
+      if (pic().white(x, y) || std::max({c.r, c.g, c.b}) > 60) continue;
+      ++dark, tx0 = std::min(tx0, x), tx1 = std::max(tx1, x), ty0 = std::min(ty0, y), ty1 = std::max(ty1, y);
+    }
+  EXPECT_GT(dark, 100 * s() * s());
+  EXPECT_LE((ty1 - ty0) / s(), 14);  // one small line
+  EXPECT_GT((tx1 - tx0) / s(), 60);
+}
+
+// Every control but Label7 on the board: its centre on the board's green, its whole box opaque
+// (Label4, empty, may reach above the board's top edge).
+TEST_P(BackgroundTest, EveryControlButCloseLiesOnTheBoard) {
+  int checked = 0;
+  for (const layout::ControlSpec& c : layout::kControls) {
+    if (c.id == orvane::Control::Label7) continue;
+    const std::string name(orvane::ControlName(c.id));
+    const layout::Rect& b = c.box;
+    const int w = std::max(b.w, 1), h = std::max(b.h, 1);  // Line1 is one pixel high
+    EXPECT_EQ(pic().at((b.x + w / 2) * s(), (b.y + h / 2) * s()), kBoardGreen) << name << "'s centre";
+    for (int y = b.y * s(); y < (b.y + h) * s(); ++y) {
+      if (c.id == orvane::Control::Label4 && y < 104 * s()) continue;
+      for (int x = b.x * s(); x < (b.x + w) * s(); ++x) {
+        ASSERT_FALSE(pic().white(x, y)) << name << " box pixel " << x << "," << y;
+        ASSERT_NE(pic().at(x, y), kMagenta) << name << " box pixel " << x << "," << y;
+      }
+    }
+    ++checked;
+  }
+  EXPECT_EQ(checked, 11);
+}
+
+TEST_P(BackgroundTest, CloseLabelLiesWhollyOnPureWhite) {
+  const layout::ControlSpec* close = layout::Find(orvane::Control::Label7);
+  ASSERT_NE(close, nullptr);
+  const layout::Rect& b = close->box;
+  for (int y = b.y * s(); y < (b.y + b.h) * s(); ++y)
+    for (int x = b.x * s(); x < (b.x + b.w) * s(); ++x) ASSERT_TRUE(pic().white(x, y)) << x << "," << y;
+  // And the drawing stays inside the client area.
+  EXPECT_LE(306, layout::kClientWidth);
+  EXPECT_LE(256, layout::kClientHeight);
+}
+
+INSTANTIATE_TEST_SUITE_P(Renditions, BackgroundTest, ::testing::ValuesIn(kRenditions),
+                         [](const auto& info) { return "x" + std::to_string(info.param.scale); });
+
+// The 2x picture is the same drawing: each 2 x 2 block is opaque where the 1x pixel is.
+TEST(Background2x, HasTheShapeOfTheOneXPicture) {
+  const Bmp& a = Background(1);
+  const Bmp& b = Background(2);
+  ASSERT_EQ(b.width, 2 * a.width);
+  ASSERT_EQ(b.height, 2 * a.height);
+  int opaque = 0, differ = 0;
+  for (int y = 0; y < a.height; ++y)
+    for (int x = 0; x < a.width; ++x) {
+      int n = 0;
+      for (int j = 0; j < 2; ++j)
+        for (int i = 0; i < 2; ++i) n += !b.white(2 * x + i, 2 * y + j);
+      const bool o = !a.white(x, y);
+      opaque += o;
+      if ((n >= 2) != o && (n == 0 || n == 4)) ++differ;
+    }
+  EXPECT_GT(opaque, 25000);
+  EXPECT_LT(differ, opaque / 200);
+}
+
+// ---- the icon ----
+
+struct IcoImage {
+  int size;
+  std::vector<int> index;        // palette index per pixel, top-down
+  std::vector<bool> transparent;  // AND mask
+  std::array<Rgb, 16> palette;
+};
+
+std::vector<IcoImage> DecodeIco(const Bytes& f) {
+  std::vector<IcoImage> out;
+  const int count = static_cast<int>(Le16(f, 4));
+  for (int i = 0; i < count; ++i) {
+    const std::size_t e = 6 + 16 * static_cast<std::size_t>(i);
+    IcoImage im;
+    im.size = f.at(e);
+    const std::size_t off = Le32(f, e + 12);
+    const std::size_t pal = off + Le32(f, off);
+    for (std::size_t k = 0; k < 16; ++k) im.palette[k] = {f.at(pal + 4 * k + 2), f.at(pal + 4 * k + 1), f.at(pal + 4 * k)};
+    const std::size_t xorStart = pal + 64, xorStride = ((static_cast<std::size_t>(im.size) * 4 + 31) / 32) * 4;
+    const std::size_t andStart = xorStart + xorStride * im.size, andStride = ((static_cast<std::size_t>(im.size) + 31) / 32) * 4;
+    for (int y = 0; y < im.size; ++y)
+      for (int x = 0; x < im.size; ++x) {
+        const std::size_t row = static_cast<std::size_t>(im.size - 1 - y);
+        const std::uint8_t byte = f.at(xorStart + row * xorStride + static_cast<std::size_t>(x / 2));
+        im.index.push_back(x % 2 == 0 ? byte >> 4 : byte & 15);
+        im.transparent.push_back((f.at(andStart + row * andStride + static_cast<std::size_t>(x / 8)) >> (7 - x % 8) & 1) != 0);
+      }
+    out.push_back(std::move(im));
+  }
+  return out;
+}
+
+TEST(Icon, HoldsA32And16PixelImageOf16ColoursWithAMask) {
+  const Bytes f = ReadFile(kAssets / "orvane.ico");
+  ASSERT_GE(f.size(), 6u + 32);
+  EXPECT_EQ(Le16(f, 0), 0u);
+  EXPECT_EQ(Le16(f, 2), 1u);  // icon
+  ASSERT_EQ(Le16(f, 4), 2u);
+  std::size_t end = 6 + 32;
+  for (int i = 0; i < 2; ++i) {
+    const std::size_t e = 6 + 16 * static_cast<std::size_t>(i);
+    const std::uint32_t size = i == 0 ? 32 : 16;
+    EXPECT_EQ(f[e], size);
+    EXPECT_EQ(f[e + 1], size);
+    EXPECT_EQ(f[e + 2], 16);       // colours
+    EXPECT_EQ(Le16(f, e + 4), 1u);  // planes
+    EXPECT_EQ(Le16(f, e + 6), 4u);  // bits per pixel
+    const std::uint32_t bytes = Le32(f, e + 8), off = Le32(f, e + 12);
+    EXPECT_EQ(off, end);
+    const std::uint32_t xorBytes = ((size * 4 + 31) / 32) * 4 * size, andBytes = ((size + 31) / 32) * 4 * size;
+    EXPECT_EQ(bytes, 40 + 64 + xorBytes + andBytes);
+    EXPECT_EQ(Le32(f, off), 40u);
+    EXPECT_EQ(Le32(f, off + 4), size);
+    EXPECT_EQ(Le32(f, off + 8), 2 * size);  // image and mask
+    EXPECT_EQ(Le16(f, off + 14), 4u);
+    EXPECT_EQ(Le32(f, off + 16), 0u);       // BI_RGB
+    end = off + bytes;
+  }
+  EXPECT_EQ(end, f.size());
+}
+
+// A grey-framed screen with a black face, a green grid and a white wave line, transparent around.
+TEST(Icon, ShowsAGreyFramedScreenWithBlackFaceGreenGridAndWhiteWave) {
+  for (const IcoImage& im : DecodeIco(ReadFile(kAssets / "orvane.ico"))) {
+    SCOPED_TRACE("size " + std::to_string(im.size));
+    const int n = im.size;
+    auto colour = [&](int x, int y) { return im.palette[static_cast<std::size_t>(im.index[static_cast<std::size_t>(y * n + x)])]; };
+    auto clear = [&](int x, int y) { return im.transparent[static_cast<std::size_t>(y * n + x)]; };
+    EXPECT_TRUE(clear(0, 0));
+    EXPECT_TRUE(clear(n - 1, 0));
+    EXPECT_TRUE(clear(0, n - 1));
+    EXPECT_TRUE(clear(n - 1, n - 1));
+    int opaque = 0, grey = 0, white = 0, green = 0, black = 0;
+    for (int y = 0; y < n; ++y)
+      for (int x = 0; x < n; ++x) {
+        if (clear(x, y)) {
+          EXPECT_EQ(im.index[static_cast<std::size_t>(y * n + x)], 0) << "transparent pixels are black in the image";
+          continue;
+        }
+        ++opaque;
+        const Rgb c = colour(x, y);
+        grey += (c == Rgb{192, 192, 192} || c == Rgb{128, 128, 128});
+        white += c == kWhite;
+        green += c.g >= 128 && c.r == 0 && c.b == 0;
+        black += c == Rgb{0, 0, 0};
+      }
+    EXPECT_GT(opaque, n * n / 2);
+    EXPECT_GT(grey, n * n / 8);
+    EXPECT_GT(black, n * n / 10);
+    EXPECT_GT(green, n);
+    EXPECT_GT(white, n / 2);
+    // The middle of the picture is the screen: the face is black or grid or wave, never the frame.
+    const Rgb mid = colour(n / 2, n * 13 / 32);
+    EXPECT_TRUE((mid == Rgb{0, 0, 0} || mid == kWhite || mid == Rgb{0, 128, 0})) << mid;
+  }
+}
+
+// The PNGs a Linux desktop wants (hicolor sizes): signature, size, RGBA, intact chunks.
+TEST(IconPng, AtEveryHicolorSize) {
+  for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+    SCOPED_TRACE("size " + std::to_string(size));
+    const Bytes f = ReadFile(kAssets / "png" / ("orvane-" + std::to_string(size) + ".png"));
+    ASSERT_GT(f.size(), 8u + 25 + 12);
+    const Bytes signature{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    EXPECT_TRUE(std::equal(signature.begin(), signature.end(), f.begin()));
+    std::size_t pos = 8;
+    std::vector<std::string> chunks;
+    while (pos + 12 <= f.size()) {
+      const std::uint32_t len = Be32(f, pos);
+      ASSERT_LE(pos + 12 + len, f.size());
+      std::uint32_t crc = ~0u;
+      for (std::size_t i = pos + 4; i < pos + 8 + len; ++i) {
+        crc ^= f[i];
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+      }
+      EXPECT_EQ(~crc, Be32(f, pos + 8 + len));
+      chunks.emplace_back(f.begin() + static_cast<std::ptrdiff_t>(pos) + 4, f.begin() + static_cast<std::ptrdiff_t>(pos) + 8);
+      if (chunks.back() == "IHDR") {
+        EXPECT_EQ(Be32(f, pos + 8), static_cast<std::uint32_t>(size));
+        EXPECT_EQ(Be32(f, pos + 12), static_cast<std::uint32_t>(size));
+        EXPECT_EQ(f[pos + 16], 8);  // bit depth
+        EXPECT_EQ(f[pos + 17], 6);  // RGBA
+      }
+      pos += 12 + len;
+    }
+    EXPECT_EQ(pos, f.size());
+    ASSERT_GE(chunks.size(), 3u);
+    EXPECT_EQ(chunks.front(), "IHDR");
+    EXPECT_EQ(chunks.back(), "IEND");
+  }
+}
+
+// ---- the generator ----
+
+TEST(Generator, ReproducesEveryCommittedFileBitForBit) {
+  const fs::path out = fs::temp_directory_path() / ("orvane-draw-test-" + std::to_string(::getpid()));
+  fs::remove_all(out);
+  const std::string cmd = std::string("\"") + ORVANE_DRAW_EXE + "\" \"" + out.string() + "\"";
+  ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+  std::vector<fs::path> made;
+  for (const auto& e : fs::recursive_directory_iterator(out))
+    if (e.is_regular_file()) made.push_back(fs::relative(e.path(), out));
+  std::sort(made.begin(), made.end());
+  EXPECT_EQ(made.size(), 13u);
+  for (const fs::path& rel : made) EXPECT_TRUE(ReadFile(out / rel) == ReadFile(kAssets / rel)) << rel << " differs from the committed file";
+  fs::remove_all(out);
+}
+
+}  // namespace
