@@ -65,14 +65,22 @@ void WaitFor(const std::function<bool(std::string&)>& check, int timeoutMs = 500
   }
 }
 
-std::wstring TextOf(HWND hwnd) {
+// A window's text, asked of its own thread; false when that thread does not answer in time.
+bool TryTextOf(HWND hwnd, std::wstring& text, UINT timeoutMs = 3000) {
   wchar_t buffer[1024] = {};
   DWORD_PTR copied = 0;
   if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
-                           3000, &copied)) {
-    throw Failure("no answer to WM_GETTEXT");
+                           timeoutMs, &copied)) {
+    return false;
   }
-  return std::wstring(buffer, copied);
+  text.assign(buffer, copied);
+  return true;
+}
+
+std::wstring TextOf(HWND hwnd) {
+  std::wstring text;
+  if (!TryTextOf(hwnd, text, 10000)) throw Failure("no answer to WM_GETTEXT");
+  return text;
 }
 
 HWND Form() {
@@ -279,9 +287,11 @@ void Step(const std::vector<std::string>& f) {
     WaitFor([&](std::string& seen) {
       box = FindBox(title);
       HWND other = AnyBox();
-      seen = other ? "a box titled '" + Narrow(TextOf(other)) + "'" : "no message box";
+      std::wstring otherTitle;
+      seen = other && TryTextOf(other, otherTitle, 500) ? "a box titled '" + Narrow(otherTitle) + "'"
+                                                         : "no message box";
       return box != nullptr;
-    }, 20000);
+    }, 30000);
     const std::string text = Narrow(TextOf(GetDlgItem(box, 0xFFFF)));
     if (text != arg(2)) throw Failure("text '" + text + "'");
     std::string icon;
@@ -312,7 +322,8 @@ void Step(const std::vector<std::string>& f) {
     });
   } else if (op == "no-box") {
     HWND box = AnyBox();
-    if (box) throw Failure("a box is open: '" + Narrow(TextOf(box)) + "'");
+    std::wstring title;
+    if (box) throw Failure("a box is open: '" + (TryTextOf(box, title) ? Narrow(title) : "?") + "'");
   } else if (op == "visible") {
     WaitFor([&](std::string& seen) {
       seen = "the window is hidden";
@@ -360,9 +371,14 @@ void Step(const std::vector<std::string>& f) {
     HWND hwnd = Child(arg(1));
     const std::string want = f.size() > 2 ? f[2] : "";
     WaitFor([&](std::string& seen) {
-      seen = arg(1) + " reads '" + Narrow(TextOf(hwnd)) + "'";
-      return Narrow(TextOf(hwnd)) == want;
-    }, 4000);
+      std::wstring text;
+      if (!TryTextOf(hwnd, text)) {
+        seen = arg(1) + " does not answer";
+        return false;
+      }
+      seen = arg(1) + " reads '" + Narrow(text) + "'";
+      return Narrow(text) == want;
+    }, 5000);
   } else if (op == "enabled") {  // enabled|name|1 or 0
     HWND hwnd = Child(arg(1));
     WaitFor([&](std::string& seen) {
@@ -415,6 +431,20 @@ void Step(const std::vector<std::string>& f) {
     if (!focus) throw Failure("nothing has the focus");
     PostMessageW(focus, WM_KEYDOWN, VK_TAB, 0x000F0001);
     PostMessageW(focus, WM_KEYUP, VK_TAB, static_cast<LPARAM>(0xC00F0001u));
+  } else if (op == "tab-to") {  // tab-to|name: Tab until the focus is there, at most once round
+    HWND want = Child(arg(1));
+    for (int i = 0; i <= 4; ++i) {
+      HWND focus = FocusedWindow();
+      if (focus == want || IsChild(want, focus)) return;
+      if (!focus) throw Failure("nothing has the focus");
+      PostMessageW(focus, WM_KEYDOWN, VK_TAB, 0x000F0001);
+      PostMessageW(focus, WM_KEYUP, VK_TAB, static_cast<LPARAM>(0xC00F0001u));
+      WaitFor([&](std::string& seen) {
+        seen = "the focus did not move";
+        return FocusedWindow() != focus;
+      }, 3000);
+    }
+    throw Failure("Tab never reached " + arg(1));
   } else if (op == "mouse") {  // mouse|down,rdown,mdown,up,move|x|y, on the window's surface
     static const std::map<std::string, std::pair<UINT, WPARAM>> kMessages{
         {"down", {WM_LBUTTONDOWN, MK_LBUTTON}}, {"rdown", {WM_RBUTTONDOWN, MK_RBUTTON}},
@@ -432,9 +462,10 @@ void Step(const std::vector<std::string>& f) {
       seen = "no tooltip showing";
       for (HWND tip = FindWindowW(L"tooltips_class32", nullptr); tip;
            tip = FindWindowExW(nullptr, tip, L"tooltips_class32", nullptr)) {
-        if (!IsWindowVisible(tip)) continue;
-        seen = "tooltip '" + Narrow(TextOf(tip)) + "'";
-        if (Narrow(TextOf(tip)) == arg(1)) return true;
+        std::wstring text;
+        if (!IsWindowVisible(tip) || !TryTextOf(tip, text)) continue;
+        seen = "tooltip '" + Narrow(text) + "'";
+        if (Narrow(text) == arg(1)) return true;
       }
       return false;
     }, 6000);
