@@ -1,0 +1,28 @@
+// One exit request per argument (the flags, in decimal) through the logind platform; prints
+// "<flags> accepted" or "<flags> refused: <reason>" per line. Only for the end-to-end suite,
+// which points DBUS_SYSTEM_BUS_ADDRESS at a private bus with a mock logind first.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "power/power_platform.h"
+
+int main(int argc, char** argv) {
+  const char* bus = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
+  if (bus == nullptr || std::strstr(bus, "unix:path=/tmp/") != bus) {
+    std::fprintf(stderr, "logind_probe: DBUS_SYSTEM_BUS_ADDRESS must name a private bus in /tmp\n");
+    return 2;
+  }
+  const auto platform = orvane::MakeSystemPowerPlatform();
+  for (int i = 1; i < argc; ++i) {
+    const auto flags = static_cast<std::uint32_t>(std::strtoul(argv[i], nullptr, 10));
+    const orvane::PowerResult result = platform->ExitWindowsEx(flags, 0);
+    if (result.accepted) {
+      std::printf("%u accepted\n", flags);
+    } else {
+      std::printf("%u refused: %s\n", flags, result.reason.c_str());
+    }
+  }
+  return 0;
+}

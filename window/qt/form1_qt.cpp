@@ -1,0 +1,500 @@
+#include "window/qt/form1_qt.h"
+
+#include <xcb/xcb.h>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFont>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyleHints>
+#include <QTimer>
+#include <QWindow>
+#include <QtGui/qguiapplication_platform.h>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "window/layout.h"
+#include "window/qt/skin_mask_qt.h"
+
+namespace orvane::qt {
+namespace {
+
+int Index(Control c) { return static_cast<int>(c); }
+
+QString FromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Concrete values of the system colours, those of the usual light scheme.
+QColor ToQColor(Color color) {
+  if (IsSystemColor(color)) {
+    switch (color) {
+      case kSysWindow:
+        return QColor(255, 255, 255);
+      case kSysButtonFace:
+        return QColor(240, 240, 240);
+      case kSysDesktop:
+      case kSysWindowText:
+      case kSysButtonText:
+      default:
+        return QColor(0, 0, 0);
+    }
+  }
+  return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+}
+
+QFont ToQFont(const layout::Font& font) {
+  QFont f(FromUtf8(font.face));
+  f.setPixelSize(FontPixelSize(font.centipoints));
+  f.setBold(font.bold);
+  f.setItalic(false);
+  f.setUnderline(false);
+  f.setStrikeOut(false);
+  return f;
+}
+
+QMessageBox::Icon BoxIcon(int style) {
+  switch (style & 0xF0) {
+    case kMbIconError:
+      return QMessageBox::Critical;
+    case 32:
+      return QMessageBox::Question;
+    case kMbIconExclamation:
+      return QMessageBox::Warning;
+    case kMbIconInformation:
+      return QMessageBox::Information;
+    default:
+      return QMessageBox::NoIcon;
+  }
+}
+
+xcb_atom_t InternAtom(xcb_connection_t* connection, const char* name) {
+  const auto cookie =
+      xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
+  xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
+  const xcb_atom_t atom = reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
+  std::free(reply);
+  return atom;
+}
+
+}  // namespace
+
+void RegisterFontSubstitutes() {
+  QFont::insertSubstitutions("Tahoma", {"Liberation Sans", "DejaVu Sans Condensed"});
+  QFont::insertSubstitutions("MS Sans Serif", {"Liberation Sans", "DejaVu Sans Condensed"});
+  QFont::insertSubstitutions("Tempus Sans ITC", {"Comic Neue", "DejaVu Sans Condensed"});
+}
+
+int FontPixelSize(int centipoints) {
+  return static_cast<int>(std::lround(centipoints * 96.0 / 7200.0));
+}
+
+void SkinLabel::mousePressEvent(QMouseEvent* event) {
+  pressed_ = event->button() == Qt::LeftButton;
+  event->accept();
+}
+
+void SkinLabel::mouseMoveEvent(QMouseEvent* event) {
+  event->accept();
+  emit mouseMoved();
+}
+
+void SkinLabel::mouseReleaseEvent(QMouseEvent* event) {
+  event->accept();
+  const bool click = pressed_ && event->button() == Qt::LeftButton &&
+                     rect().contains(event->position().toPoint());
+  pressed_ = false;
+  if (click) emit clicked();
+}
+
+Form1::Form1(PowerPlatform& platform) : QWidget(nullptr), events_(*this, platform) {
+  setObjectName("Form1");
+  setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+  setFixedSize(layout::kClientWidth, layout::kClientHeight);
+  setWindowTitle(FromUtf8(layout::kInitialCaption));
+  setFont(ToQFont(layout::kWindowFont));
+  setMouseTracking(true);
+  QIcon icon;
+  for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+    icon.addFile(QStringLiteral(":/art/png/orvane-%1.png").arg(size), QSize(size, size));
+  }
+  setWindowIcon(icon);
+  LoadBackground();
+  BuildControls();
+  BuildTimers();
+}
+
+Form1::~Form1() = default;
+
+void Form1::LoadBackground() {
+  const bool twice = devicePixelRatioF() >= 1.5;
+  background_ = QPixmap::fromImage(
+      LoadSkinPicture(twice ? ":/art/background@2x.bmp" : ":/art/background.bmp"));
+  background_.setDevicePixelRatio(twice ? 2.0 : 1.0);
+}
+
+void Form1::BuildControls() {
+  // Children are stacked in the order they are made, so build from the bottom of the table up.
+  for (auto it = layout::kControls.rbegin(); it != layout::kControls.rend(); ++it) {
+    const layout::ControlSpec& entry = *it;
+    const QString text = FromUtf8(entry.text);
+    QWidget* widget = nullptr;
+    QPalette palette = this->palette();
+    switch (entry.kind) {
+      case layout::Kind::Label: {
+        auto* label = new SkinLabel(this);
+        label->setTextFormat(Qt::PlainText);
+        label->setText(text);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        label->setMargin(0);
+        label->setFocusPolicy(Qt::NoFocus);
+        label->setMouseTracking(true);
+        palette.setColor(QPalette::WindowText, ToQColor(entry.fore));
+        widget = label;
+        if (entry.id == Control::Label7) {
+          connect(label, &SkinLabel::mouseMoved, this, [this] {
+            if (!ended_) events_.Label7_MouseMove();
+          });
+          connect(label, &SkinLabel::clicked, this, [this] {
+            if (!ended_) events_.Label7_Click();
+          });
+        }
+        break;
+      }
+      case layout::Kind::TextBox: {
+        text1_ = new QLineEdit(text, this);
+        text1_->setFrame(true);
+        text1_->setToolTip("Countdown when");
+        text1_->setAccessibleName("Minutes");
+        text1_->installEventFilter(this);
+        palette.setColor(QPalette::Text, ToQColor(entry.fore));
+        palette.setColor(QPalette::Base, ToQColor(entry.back));
+        widget = text1_;
+        break;
+      }
+      case layout::Kind::ComboBox: {
+        combo_ = new QComboBox(this);
+        combo_->setEditable(false);
+        for (std::string_view item : layout::kComboItems) combo_->addItem(FromUtf8(item));
+        combo_->setCurrentIndex(-1);
+        combo_->setAccessibleName("Action");
+        for (auto role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText}) {
+          palette.setColor(role, ToQColor(entry.fore));
+        }
+        for (auto role : {QPalette::Base, QPalette::Button, QPalette::Window}) {
+          palette.setColor(role, ToQColor(entry.back));
+        }
+        widget = combo_;
+        break;
+      }
+      case layout::Kind::Button: {
+        auto* button = new QPushButton(text, this);
+        button->setAutoDefault(false);
+        button->setDefault(false);
+        palette.setColor(QPalette::ButtonText, ToQColor(entry.fore));
+        palette.setColor(QPalette::Button, ToQColor(entry.back));
+        const auto handler = entry.id == Control::Command1 ? &Form1Events::Command1_Click
+                                                          : &Form1Events::Command2_Click;
+        connect(button, &QPushButton::clicked, this, [this, handler] {
+          if (!ended_) (events_.*handler)();
+        });
+        widget = button;
+        break;
+      }
+      case layout::Kind::Line:  // drawn by paintEvent
+      case layout::Kind::Form:
+      case layout::Kind::Timer:
+        continue;
+    }
+    widget->setObjectName(QString::fromLatin1(ControlName(entry.id)));
+    widget->setFont(ToQFont(entry.font));
+    widget->setPalette(palette);
+    widget->setGeometry(entry.box.x, entry.box.y, entry.box.w, entry.box.h);
+    // Mouse events over a control are that control's, never the window's surface.
+    widget->setAttribute(Qt::WA_NoMousePropagation);
+    widget->installEventFilter(this);
+    widgets_[Index(entry.id)] = widget;
+    if (entry.autoSize) widget->adjustSize();
+  }
+  widgets_[Index(Control::Form1)] = this;
+
+  const auto order = layout::TabOrder();
+  for (std::size_t i = 0; i + 1 < order.size(); ++i) {
+    setTabOrder(widgets_[Index(order[i])], widgets_[Index(order[i + 1])]);
+  }
+}
+
+void Form1::BuildTimers() {
+  using Handler = void (Form1Events::*)();
+  for (const layout::TimerSpec& entry : layout::kTimers) {
+    auto* timer = new QTimer(this);
+    timer->setObjectName(QString::fromLatin1(ControlName(entry.id)));
+    Handler handler = entry.id == Control::Timer1   ? &Form1Events::Timer1_Timer
+                      : entry.id == Control::Timer2 ? &Form1Events::Timer2_Timer
+                                                   : &Form1Events::wktats_Timer;
+    int interval = entry.intervalMs;
+    if (entry.id == Control::wktats) {
+      // A 1 ms timer costs a few per cent of a core for nothing: the window's move events pin it
+      // at once (moveEvent), and this slow tick only catches a place change we were not told of.
+      interval = 1000;
+    }
+    timer->setInterval(interval);
+    timer->setTimerType(Qt::PreciseTimer);
+    connect(timer, &QTimer::timeout, this, [this, handler] {
+      if (!ended_) (events_.*handler)();
+    });
+    timers_[Index(entry.id)] = timer;
+    if (entry.enabledAtCreation) timer->start();
+  }
+}
+
+void Form1::LoadAndShow() {
+  events_.Form_Load();
+  if (ended_) return;
+  const QRect screenArea = screen()->geometry();
+  move(screenArea.center() - QPoint(width() / 2, height() / 2));
+  show();
+  combo_->setFocus(Qt::OtherFocusReason);
+  UpdateSkinShape();
+  // Shown centred; the pin's first tick comes at once, as with the form's 1 ms timer.
+  QTimer::singleShot(0, this, [this] {
+    if (!ended_) events_.wktats_Timer();
+  });
+}
+
+QWidget* Form1::Widget(Control c) const { return widgets_[Index(c)]; }
+
+QTimer* Form1::Timer(Control c) const { return timers_[Index(c)]; }
+
+std::string Form1::Text(Control c) const {
+  QString text;
+  if (c == Control::Form1) {
+    text = windowTitle();
+  } else if (auto* label = qobject_cast<QLabel*>(Widget(c))) {
+    text = label->text();
+  } else if (auto* edit = qobject_cast<QLineEdit*>(Widget(c))) {
+    text = edit->text();
+  } else if (auto* button = qobject_cast<QPushButton*>(Widget(c))) {
+    text = button->text();
+  } else if (auto* combo = qobject_cast<QComboBox*>(Widget(c))) {
+    text = combo->currentText();
+  }
+  return text.toStdString();
+}
+
+void Form1::SetText(Control c, std::string_view utf8) {
+  const QString text = FromUtf8(utf8);
+  if (c == Control::Form1) {
+    setWindowTitle(text);
+    // Qt names an untitled window after the program; the task bar must show nothing.
+    if (text.isEmpty()) SetX11TitleEmpty();
+    return;
+  }
+  QWidget* widget = Widget(c);
+  if (auto* label = qobject_cast<QLabel*>(widget)) {
+    label->setText(text);
+    const layout::ControlSpec* entry = layout::Find(c);
+    if (entry && entry->autoSize) label->adjustSize();
+  } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+    edit->setText(text);
+  } else if (auto* button = qobject_cast<QPushButton*>(widget)) {
+    button->setText(text);
+  }
+}
+
+void Form1::SetEnabled(Control c, bool enabled) {
+  if (QTimer* timer = Timer(c)) {
+    if (!enabled) {
+      timer->stop();
+    } else if (!timer->isActive()) {
+      timer->start();
+    }
+    return;
+  }
+  if (QWidget* widget = Widget(c)) widget->setEnabled(enabled);
+}
+
+std::int16_t Form1::ListIndex(Control) const {
+  return static_cast<std::int16_t>(combo_->currentIndex());
+}
+
+void Form1::SetForeColor(Control c, Color color) {
+  QWidget* widget = Widget(c);
+  if (!widget) return;
+  QPalette palette = widget->palette();
+  const QColor qcolor = ToQColor(color);
+  for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+    palette.setColor(role, qcolor);
+  }
+  widget->setPalette(palette);
+}
+
+void Form1::SetTop(Control c, int top) {
+  if (c != Control::Form1) return;
+  const int y = ScreenTop() + top;
+  if (this->y() != y) move(x(), y);
+}
+
+int Form1::ScreenTop() const { return screen() ? screen()->geometry().top() : 0; }
+
+void Form1::MsgBox(std::string_view prompt, int style, std::string_view title) {
+  QMessageBox box(BoxIcon(style), FromUtf8(title), FromUtf8(prompt), QMessageBox::Ok,
+                  isVisible() ? this : nullptr);
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+}
+
+void Form1::ApplyColorKey() {
+  keyed_ = true;
+  UpdateSkinShape();
+}
+
+void Form1::BeginSystemMove() {
+  drag_ = Drag::Pending;
+  grabOffset_ = pressGlobal_ - pos();
+}
+
+void Form1::EndProgram() {
+  ended_ = true;
+  for (QTimer* timer : timers_) {
+    if (timer) timer->stop();
+  }
+  hide();
+  QCoreApplication::exit(0);
+}
+
+void Form1::UpdateSkinShape() {
+  if (!keyed_) return;
+  const int scale = devicePixelRatioF() >= 1.5 ? 2 : 1;
+  QImage image(size() * scale, QImage::Format_ARGB32_Premultiplied);
+  image.setDevicePixelRatio(scale);
+  image.fill(Qt::white);
+  rendering_ = true;
+  render(&image, QPoint(), QRegion(),
+         QWidget::DrawWindowBackground | QWidget::DrawChildren | QWidget::IgnoreMask);
+  rendering_ = false;
+  const QRegion shape = OpaqueRegion(image, qRgb(255, 255, 255), scale);
+  if (shape == shape_ && !mask().isEmpty()) return;
+  shape_ = shape;
+  setMask(shape_);
+}
+
+void Form1::ScheduleSkinShape() {
+  if (!keyed_ || shapePending_ || rendering_ || ended_) return;
+  shapePending_ = true;
+  QTimer::singleShot(0, this, [this] {
+    shapePending_ = false;
+    UpdateSkinShape();
+  });
+}
+
+void Form1::SetX11TitleEmpty() {
+  auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (QGuiApplication::platformName() != "xcb" || !x11 || !testAttribute(Qt::WA_WState_Created)) {
+    return;
+  }
+  xcb_connection_t* connection = x11->connection();
+  if (!connection) return;
+  const auto window = static_cast<xcb_window_t>(winId());
+  xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window,
+                      InternAtom(connection, "_NET_WM_NAME"), InternAtom(connection, "UTF8_STRING"),
+                      8, 0, nullptr);
+  xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME,
+                      XCB_ATOM_STRING, 8, 0, nullptr);
+  xcb_flush(connection);
+}
+
+void Form1::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.drawPixmap(0, 0, background_);
+  if (const layout::ControlSpec* line = layout::Find(Control::Line1)) {
+    painter.setPen(QPen(ToQColor(line->fore), 1));
+    // The end point itself is left out, as line drawing on the form's home platform does.
+    const QPoint from(line->box.x, line->box.y);
+    QPoint to(line->box.x + line->box.w, line->box.y + line->box.h);
+    if (to.x() != from.x()) to.rx() += to.x() > from.x() ? -1 : 1;
+    else if (to.y() != from.y()) to.ry() += to.y() > from.y() ? -1 : 1;
+    painter.drawLine(from, to);
+  }
+  ScheduleSkinShape();
+}
+
+void Form1::mousePressEvent(QMouseEvent* event) {
+  if (ended_) return;
+  pressGlobal_ = event->globalPosition().toPoint();
+  dragButton_ = event->button();
+  events_.Form_MouseDown();
+}
+
+void Form1::mouseMoveEvent(QMouseEvent* event) {
+  if (ended_) return;
+  const QPoint global = event->globalPosition().toPoint();
+  if (drag_ == Drag::Pending && event->buttons() != Qt::NoButton &&
+      (global - pressGlobal_).manhattanLength() >= QApplication::startDragDistance()) {
+    // The system move only after the press has moved: a plain click would otherwise leave some
+    // window managers in move mode. Other buttons, and a desktop without a window manager, move
+    // the window by hand.
+    const bool system = dragButton_ == Qt::LeftButton && windowHandle() &&
+                        windowHandle()->startSystemMove();
+    drag_ = system ? Drag::System : Drag::Manual;
+  }
+  if (drag_ == Drag::Manual) {
+    QPoint to = global - grabOffset_;
+    to.setY(std::max(to.y(), ScreenTop()));
+    move(to);
+  }
+  events_.Form_MouseMove();
+}
+
+void Form1::mouseReleaseEvent(QMouseEvent*) { drag_ = Drag::None; }
+
+void Form1::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  if (ended_ || !isVisible() || y() == ScreenTop()) return;
+  QTimer::singleShot(0, this, [this] {
+    if (!ended_) events_.wktats_Timer();
+  });
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+  // Closed from outside (the window manager): the program ends, without the goodbye box.
+  event->accept();
+  EndProgram();
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::Paint:
+      ScheduleSkinShape();
+      break;
+    case QEvent::FocusIn:
+    case QEvent::FocusOut: {
+      if (watched != text1_ || ended_) break;
+      // Switching windows (a message box, another program) or opening a popup moves no focus
+      // inside the form.
+      const auto reason = static_cast<QFocusEvent*>(event)->reason();
+      if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) break;
+      if (event->type() == QEvent::FocusIn) {
+        events_.Text1_GotFocus();
+      } else {
+        events_.Text1_LostFocus();
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace orvane::qt

@@ -1,0 +1,121 @@
+// Form1 on Qt Widgets: the window and its controls built from the layout table, the skin (colour
+// key as a window shape, move by the surface, top pin) and the routing of every Qt event to its
+// event procedure. It keeps no countdown logic of its own.
+#pragma once
+
+#include <QLabel>
+#include <QPixmap>
+#include <QPoint>
+#include <QRegion>
+#include <QWidget>
+#include <array>
+#include <memory>
+
+#include "power/power_platform.h"
+#include "window/controls.h"
+#include "window/form1_events.h"
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+
+namespace orvane::qt {
+
+// The Debian fonts that stand in for the form's Windows faces; call once, before Form1 is built.
+void RegisterFontSubstitutes();
+
+// The pixel size of a font given in centipoints, at the form's 96 dots per inch.
+int FontPixelSize(int centipoints);
+
+// A label of the form: transparent, and the mouse events over it are its own, as on the form the
+// layout comes from; they never reach the window's surface.
+class SkinLabel final : public QLabel {
+  Q_OBJECT
+ public:
+  using QLabel::QLabel;
+
+ signals:
+  void mouseMoved();
+  void clicked();
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  bool pressed_ = false;
+};
+
+class Form1 final : public QWidget, public FormControls {
+  Q_OBJECT
+ public:
+  explicit Form1(PowerPlatform& platform);
+  ~Form1() override;
+
+  // Loads the form (welcome box, colour key), then shows it centred with the focus on Combo1.
+  void LoadAndShow();
+
+  // FormControls.
+  std::string Text(Control c) const override;
+  void SetText(Control c, std::string_view text) override;
+  void SetEnabled(Control c, bool enabled) override;
+  std::int16_t ListIndex(Control c) const override;
+  void SetForeColor(Control c, Color color) override;
+  void SetTop(Control c, int top) override;
+  void MsgBox(std::string_view prompt, int style, std::string_view title) override;
+  void ApplyColorKey() override;
+  void BeginSystemMove() override;
+  void EndProgram() override;
+
+  // For the window's own tests: the controls, the timers and the shape last computed.
+  QWidget* Widget(Control c) const;
+  QTimer* Timer(Control c) const;
+  const QRegion& SkinShape() const { return shape_; }
+  bool Ended() const { return ended_; }
+  Form1Events& Events() { return events_; }
+
+  // Computes the shape from what is drawn now and applies it when it changed.
+  void UpdateSkinShape();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  enum class Drag { None, Pending, System, Manual };
+
+  void BuildControls();
+  void BuildTimers();
+  void LoadBackground();
+  void ScheduleSkinShape();
+  void SetX11TitleEmpty();
+  int ScreenTop() const;
+
+  Form1Events events_;
+  std::array<QWidget*, kControlCount> widgets_{};
+  std::array<QTimer*, kControlCount> timers_{};
+  QComboBox* combo_ = nullptr;
+  QLineEdit* text1_ = nullptr;
+
+  QPixmap background_;
+  bool keyed_ = false;
+  bool shapePending_ = false;
+  bool rendering_ = false;
+  QRegion shape_;
+
+  Drag drag_ = Drag::None;
+  QPoint pressGlobal_;
+  QPoint grabOffset_;
+  Qt::MouseButton dragButton_ = Qt::NoButton;
+
+  bool ended_ = false;
+};
+
+}  // namespace orvane::qt

@@ -1,0 +1,24 @@
+// The shape of a colour-keyed window: every pixel that is not exactly the key colour.
+#pragma once
+
+#include <QImage>
+#include <QRegion>
+#include <QRgb>
+
+namespace orvane::qt {
+
+// The region, in logical pixels, of the pixels of `image` that differ from `key`. An image
+// rendered at `scale` device pixels per logical pixel (1 or 2) counts a logical pixel as part of
+// the shape when any of its device pixels is.
+QRegion OpaqueRegion(const QImage& image, QRgb key, int scale = 1);
+
+}  // namespace orvane::qt
+
+namespace orvane::qt {
+
+// Reads a picture. Qt reads the channels of a 16-bit bitmap as v * 2^(8 - bits), so its pure
+// white comes out as (248, 248, 248) and would miss the colour key: those channels are stretched
+// to the full 0..255 range, as the form's home platform draws them.
+QImage LoadSkinPicture(const QString& path);
+
+}  // namespace orvane::qt
