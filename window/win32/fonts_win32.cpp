@@ -1,6 +1,8 @@
 #include "window/win32/fonts_win32.h"
 
+#include <algorithm>
 #include <array>
+#include <iterator>
 #include <cwchar>
 #include <vector>
 
@@ -30,14 +32,31 @@ int CALLBACK NoteFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
   return 0;  // one is enough
 }
 
-LOGFONTW MakeLogFont(std::wstring_view face, int height, bool bold) {
+// Close lies over the white that the colour key cuts away. Smoothed edges would be blends with
+// that white and stay on the screen as a pale fringe on any desktop, so its letters are drawn
+// without smoothing: every pixel is either the text's colour or cut away.
+constexpr Control kOverColorKey[] = {Control::Label7};
+
+bool OnlyOverColorKey(const layout::Font& font) {
+  bool any = false;
+  for (const layout::ControlSpec& user : layout::kControls) {
+    if (!SameFont(user.font, font)) continue;
+    if (std::find(std::begin(kOverColorKey), std::end(kOverColorKey), user.id) == std::end(kOverColorKey)) {
+      return false;
+    }
+    any = true;
+  }
+  return any;
+}
+
+LOGFONTW MakeLogFont(std::wstring_view face, int height, bool bold, bool smooth = true) {
   LOGFONTW lf{};
   lf.lfHeight = height;
   lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
   lf.lfCharSet = ANSI_CHARSET;  // Western
   lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
   lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-  lf.lfQuality = DEFAULT_QUALITY;
+  lf.lfQuality = smooth ? DEFAULT_QUALITY : NONANTIALIASED_QUALITY;
   lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
   face.copy(lf.lfFaceName, std::min<std::size_t>(face.size(), LF_FACESIZE - 1));
   return lf;
@@ -93,8 +112,9 @@ ChosenFont MakeFittedFont(HDC dc, const layout::Font& font, int dpi,
   chosen.face = PickFace(dc, wanted);
   chosen.substituted = _wcsicmp(chosen.face.c_str(), wanted.c_str()) != 0;
   chosen.height = -MulDiv(font.centipoints, dpi, 7200);
+  const bool smooth = !OnlyOverColorKey(font);
   for (;;) {
-    const LOGFONTW lf = MakeLogFont(chosen.face, chosen.height, font.bold);
+    const LOGFONTW lf = MakeLogFont(chosen.face, chosen.height, font.bold, smooth);
     chosen.font.reset(CreateFontIndirectW(&lf));
     // The layout's own faces are trusted as drawn; only a replacement is shrunk, never below
     // two thirds of the size asked for.
