@@ -63,6 +63,13 @@ QFont ToQFont(const layout::Font& font) {
   return f;
 }
 
+// A control's own colour, for its enabled look only: disabled controls keep the style's greyed
+// colours, so that a locked field or button still looks locked.
+void SetEnabledColor(QPalette& palette, QPalette::ColorRole role, const QColor& color) {
+  palette.setColor(QPalette::Active, role, color);
+  palette.setColor(QPalette::Inactive, role, color);
+}
+
 QMessageBox::Icon BoxIcon(int style) {
   switch (style & 0xF0) {
     case kMbIconError:
@@ -159,7 +166,7 @@ void Form1::BuildControls() {
         label->setMargin(0);
         label->setFocusPolicy(Qt::NoFocus);
         label->setMouseTracking(true);
-        palette.setColor(QPalette::WindowText, ToQColor(entry.fore));
+        SetEnabledColor(palette, QPalette::WindowText, ToQColor(entry.fore));
         widget = label;
         if (entry.id == Control::Label7) {
           connect(label, &SkinLabel::mouseMoved, this, [this] {
@@ -177,8 +184,8 @@ void Form1::BuildControls() {
         text1_->setToolTip("Countdown when");
         text1_->setAccessibleName("Minutes");
         text1_->installEventFilter(this);
-        palette.setColor(QPalette::Text, ToQColor(entry.fore));
-        palette.setColor(QPalette::Base, ToQColor(entry.back));
+        SetEnabledColor(palette, QPalette::Text, ToQColor(entry.fore));
+        SetEnabledColor(palette, QPalette::Base, ToQColor(entry.back));
         widget = text1_;
         break;
       }
@@ -189,10 +196,10 @@ void Form1::BuildControls() {
         combo_->setCurrentIndex(-1);
         combo_->setAccessibleName("Action");
         for (auto role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText}) {
-          palette.setColor(role, ToQColor(entry.fore));
+          SetEnabledColor(palette, role, ToQColor(entry.fore));
         }
         for (auto role : {QPalette::Base, QPalette::Button, QPalette::Window}) {
-          palette.setColor(role, ToQColor(entry.back));
+          SetEnabledColor(palette, role, ToQColor(entry.back));
         }
         widget = combo_;
         break;
@@ -201,8 +208,8 @@ void Form1::BuildControls() {
         auto* button = new QPushButton(text, this);
         button->setAutoDefault(false);
         button->setDefault(false);
-        palette.setColor(QPalette::ButtonText, ToQColor(entry.fore));
-        palette.setColor(QPalette::Button, ToQColor(entry.back));
+        SetEnabledColor(palette, QPalette::ButtonText, ToQColor(entry.fore));
+        SetEnabledColor(palette, QPalette::Button, ToQColor(entry.back));
         const auto handler = entry.id == Control::Command1 ? &Form1Events::Command1_Click
                                                           : &Form1Events::Command2_Click;
         connect(button, &QPushButton::clicked, this, [this, handler] {
@@ -334,7 +341,7 @@ void Form1::SetForeColor(Control c, Color color) {
   QPalette palette = widget->palette();
   const QColor qcolor = ToQColor(color);
   for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
-    palette.setColor(role, qcolor);
+    SetEnabledColor(palette, role, qcolor);
   }
   widget->setPalette(palette);
 }

@@ -73,6 +73,7 @@ class Form1 final : public QWidget, public FormControls {
   QWidget* Widget(Control c) const;
   QTimer* Timer(Control c) const;
   const QRegion& SkinShape() const { return shape_; }
+  const QPixmap& Background() const { return background_; }
   bool Ended() const { return ended_; }
   Form1Events& Events() { return events_; }
 

@@ -35,8 +35,9 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
   if (qgetenv("QT_QPA_PLATFORM").startsWith("xcb") && !CheckX11Display()) return 1;
 
-  QApplication::setStyle("Fusion");
   QApplication app(argc, argv);
+  // The controls' white must not change with the desktop's style: the colour key depends on it.
+  QApplication::setStyle("Fusion");
   QApplication::setApplicationName("orvane");
   QGuiApplication::setDesktopFileName("org.orvane.Orvane");
   // The program ends through the Close label or when its window is closed, never because a
