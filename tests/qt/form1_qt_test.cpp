@@ -354,6 +354,22 @@ class Form1QtTest : public QObject {
     QVERIFY(closeLetters.boundingRect().width() * closeLetters.boundingRect().height() >
             [&] { int n = 0; for (const QRect& r : closeLetters) n += r.width() * r.height(); return n; }());
 
+    // No pale fringe: what the key leaves of "Close" is its letters, not near-white edges.
+    QImage drawn(form_->size(), QImage::Format_RGB32);
+    drawn.fill(Qt::white);
+    form_->render(&drawn, QPoint(), QRegion(),
+                  QWidget::DrawWindowBackground | QWidget::DrawChildren | QWidget::IgnoreMask);
+    int pale = 0;
+    for (const QRect& r : closeLetters) {
+      for (int y = r.top(); y <= r.bottom(); ++y) {
+        for (int x = r.left(); x <= r.right(); ++x) {
+          const QRgb p = drawn.pixel(x, y);
+          pale += std::min({qRed(p), qGreen(p), qBlue(p)}) > 160;
+        }
+      }
+    }
+    QCOMPARE(pale, 0);
+
     const layout::ControlSpec* text1 = layout::Find(Control::Text1);
     const QRect inside(text1->box.x + 3, text1->box.y + 3, text1->box.w - 6, text1->box.h - 6);
     W<QLineEdit>(Control::Text1)->setText("");

@@ -224,7 +224,11 @@ void Form1::BuildControls() {
         continue;
     }
     widget->setObjectName(QString::fromLatin1(ControlName(entry.id)));
-    widget->setFont(ToQFont(entry.font));
+    QFont font = ToQFont(entry.font);
+    // Close stands on the white that the key cuts away: smoothed edges would leave a pale
+    // fringe around its letters, so it is drawn with hard edges.
+    if (entry.id == Control::Label7) font.setStyleStrategy(QFont::NoAntialias);
+    widget->setFont(font);
     widget->setPalette(palette);
     widget->setGeometry(entry.box.x, entry.box.y, entry.box.w, entry.box.h);
     // Mouse events over a control are that control's, never the window's surface.
