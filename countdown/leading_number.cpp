@@ -95,7 +95,7 @@ double OutOfRange(std::string_view number, bool negative) {
   if (i < number.size()) {
     ++i;
     bool negExp = false;
-    if (number[i] == '+' || number[i] == '-') negExp = number[i++] == '-';
+    if (i < number.size() && (number[i] == '+' || number[i] == '-')) negExp = number[i++] == '-';
     for (; i < number.size(); ++i) exponent = std::min(exponent * 10 + (number[i] - '0'), 1LL << 40);
     if (negExp) exponent = -exponent;
   }

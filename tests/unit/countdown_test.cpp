@@ -74,7 +74,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, StartAcceptsTest,
 class StartRefusesRangeTest : public CountdownTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(StartRefusesRangeTest, ShowsTheRangeBoxAndResetsTheField) {
-  for (std::int16_t index : {1, -1}) {
+  for (const std::int16_t index : std::initializer_list<std::int16_t>{1, -1}) {
     form.boxes.clear();
     Start(GetParam(), index);
     ASSERT_EQ(form.boxes, std::vector<MessageBox>{kRangeBox}) << "index " << index;
@@ -115,7 +115,7 @@ INSTANTIATE_TEST_SUITE_P(Items, ActionIndexTest,
                          ::testing::Values(IndexCase{0, 1}, IndexCase{1, 2}, IndexCase{2, 0}));
 
 TEST_F(CountdownTest, NoActionPickedRefusesAndStillResetsTheField) {
-  for (std::int16_t index : {-1, 3, 32767, -32768}) {
+  for (const std::int16_t index : std::initializer_list<std::int16_t>{-1, 3, 32767, -32768}) {
     form.boxes.clear();
     Start("30", index);
     EXPECT_EQ(form.boxes, std::vector<MessageBox>{kActionBox}) << index;

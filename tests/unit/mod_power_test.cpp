@@ -25,7 +25,7 @@ class ExitFlagsTest : public ::testing::TestWithParam<FlagsCase> {};
 TEST_P(ExitFlagsTest, ModeAndForceGiveTheFlags) {
   const FlagsCase& c = GetParam();
   EXPECT_EQ(ExitFlags(0, c.mode), c.unforced);
-  for (std::int16_t force : {-1, 1, 2, 32767, -32768}) EXPECT_EQ(ExitFlags(force, c.mode), c.forced) << force;
+  for (const std::int16_t force : std::initializer_list<std::int16_t>{-1, 1, 2, 32767, -32768}) EXPECT_EQ(ExitFlags(force, c.mode), c.forced) << force;
 
   RecordingPowerPlatform platform;
   ModPower(platform).RequestPowerAction(-1, c.mode);
@@ -66,7 +66,7 @@ TEST(ModPowerTest, WithoutNtSkipsThePrivilegeButStillAsks) {
   struct {
     std::uint32_t platformId;
     bool versionSucceeds;
-  } cases[] = {{kVerPlatformWin32Windows, true}, {0, true}, {3, true}, {kVerPlatformWin32Nt, false}};
+  } const cases[] = {{kVerPlatformWin32Windows, true}, {0, true}, {3, true}, {kVerPlatformWin32Nt, false}};
   for (const auto& c : cases) {
     RecordingPowerPlatform platform;
     platform.platformId = c.platformId;
