@@ -4,6 +4,8 @@
   e2e_mock.py fail METHOD ERROR TEXT METHOD raises the D-Bus error ERROR with message TEXT
   e2e_mock.py calls METHOD [PATH]    prints one line per recorded call: its arguments
   e2e_mock.py clear                  forgets the recorded calls of every object
+  e2e_mock.py a11y-bus               on the session bus: org.a11y.Bus answering with that bus
+  e2e_mock.py texts PID              prints "role: name" of every accessible object of process PID
 
 Refuses to talk to any bus but a private one in /tmp: the real logind must never be asked.
 """
@@ -32,6 +34,39 @@ def bus():
     if not address.startswith('unix:path=/tmp/'):
         sys.exit(f'e2e_mock: refusing bus {address!r}: only a private bus in /tmp')
     return dbus.bus.BusConnection(address)
+
+
+def session_bus():
+    address = os.environ.get('DBUS_SESSION_BUS_ADDRESS', '')
+    if not address.startswith('unix:path=/tmp/'):
+        sys.exit(f'e2e_mock: refusing session bus {address!r}: only a private bus in /tmp')
+    return address, dbus.bus.BusConnection(address)
+
+
+def accessible_texts(pid):
+    """Walks the accessibility tree that Qt exports for process `pid` on the session bus."""
+    _, bus = session_bus()
+    daemon = bus.get_object('org.freedesktop.DBus', '/org/freedesktop/DBus')
+    accessible = 'org.a11y.atspi.Accessible'
+    lines = []
+
+    def walk(name, path):
+        node = bus.get_object(name, path, introspect=False)
+        label = node.Get(accessible, 'Name', dbus_interface='org.freedesktop.DBus.Properties')
+        lines.append(f'{node.GetRoleName(dbus_interface=accessible)}: {label}')
+        for _, child in node.GetChildren(dbus_interface=accessible):
+            walk(name, child)
+
+    for name in daemon.ListNames(dbus_interface='org.freedesktop.DBus'):
+        if not name.startswith(':'):
+            continue
+        try:
+            if daemon.GetConnectionUnixProcessID(name, dbus_interface='org.freedesktop.DBus') != pid:
+                continue
+            walk(name, '/org/a11y/atspi/accessible/root')
+        except dbus.exceptions.DBusException:
+            continue
+    return lines
 
 
 def mock(path=MAIN):
@@ -64,6 +99,13 @@ def main(argv):
     elif command == 'clear':
         for path in (MAIN, SESSION):
             mock(path).ClearCalls()
+    elif command == 'a11y-bus':
+        address, bus = session_bus()
+        status = dbus.Interface(bus.get_object('org.a11y.Bus', '/org/a11y/bus'), MOCK)
+        status.AddMethod('org.a11y.Bus', 'GetAddress', '', 's', f'ret = {address!r}')
+    elif command == 'texts':
+        for line in accessible_texts(int(argv[2])):
+            print(line)
     else:
         sys.exit(f'e2e_mock: unknown command {command}')
 
