@@ -292,8 +292,13 @@ void Step(const std::vector<std::string>& f) {
                                                          : "no message box";
       return box != nullptr;
     }, 30000);
-    const std::string text = Narrow(TextOf(GetDlgItem(box, 0xFFFF)));
-    if (text != arg(2)) throw Failure("text '" + text + "'");
+    // A program that has just started may take its time to answer.
+    std::wstring text;
+    WaitFor([&](std::string& seen) {
+      seen = "the box does not answer";
+      return TryTextOf(GetDlgItem(box, 0xFFFF), text, 1000);
+    }, 30000);
+    if (Narrow(text) != arg(2)) throw Failure("text '" + Narrow(text) + "'");
     std::string icon;
     WaitFor([&](std::string& seen) {
       icon = IconKind(box);
@@ -492,6 +497,12 @@ void Step(const std::vector<std::string>& f) {
         throw Failure(std::string(ControlName(entry.id)) + " does not fit its box");
       }
     }
+  } else if (op == "warm-up") {  // shows and closes a window: Wine starts its desktop process
+    HWND hwnd = CreateWindowExW(0, L"STATIC", L"warm-up", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    if (!hwnd) throw Failure("no window");
+    ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+    UpdateWindow(hwnd);
+    DestroyWindow(hwnd);
   } else if (op == "sleep") {
     std::this_thread::sleep_for(std::chrono::milliseconds(Number(arg(1))));
   } else if (op == "gone") {  // the program has ended
