@@ -11,11 +11,10 @@
 #include <systemd/sd-bus.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 #include <string>
+#include <system_error>
 
 #include "power/power_platform.h"
 
@@ -58,6 +57,9 @@ struct Error {
   }
 };
 
+// The text of a negative errno value as sd-bus returns them.
+std::string ErrnoText(int r) { return std::generic_category().message(-r); }
+
 // "org.freedesktop.DBus.Error.AccessDenied: Permission denied", or the errno text when the
 // failure happened before any reply.
 std::string Describe(const Error& error, int r, const char* what) {
@@ -67,7 +69,7 @@ std::string Describe(const Error& error, int r, const char* what) {
     text += error.e.name;
     if (error.e.message && *error.e.message) text += std::string(": ") + error.e.message;
   } else {
-    text += std::strerror(-r);
+    text += ErrnoText(r);
   }
   return text;
 }
@@ -123,7 +125,8 @@ PowerResult TerminateOwnSession(sd_bus* bus) {
     if (r >= 0) return {true, {}};
     return Refused(Describe(error, r, "Terminate"));
   }
-  const char* id = std::getenv("XDG_SESSION_ID");
+  // Read on the one thread that ever touches the environment here.
+  const char* id = std::getenv("XDG_SESSION_ID");  // NOLINT(concurrency-mt-unsafe)
   if (!error.Is("org.freedesktop.login1.NoSessionForPID") || id == nullptr || *id == '\0') {
     return Refused(Describe(error, r, "GetSessionByPID"));
   }
@@ -169,7 +172,7 @@ class LogindPowerPlatform final : public PowerPlatform {
     sd_bus* raw = nullptr;
     const int r = sd_bus_open_system(&raw);
     if (r < 0) {
-      return Refused(std::string("Cannot connect to the system bus: ") + std::strerror(-r));
+      return Refused("Cannot connect to the system bus: " + ErrnoText(r));
     }
     const Bus bus(raw);
     sd_bus_set_method_call_timeout(bus.get(), kCallTimeout);

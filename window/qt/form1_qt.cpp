@@ -50,7 +50,8 @@ QColor ToQColor(Color color) {
         return QColor(0, 0, 0);
     }
   }
-  return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+  return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
+                static_cast<int>((color >> 16) & 0xFF));
 }
 
 QFont ToQFont(const layout::Font& font) {
@@ -267,6 +268,19 @@ void Form1::BuildTimers() {
     timers_[Index(entry.id)] = timer;
     if (entry.enabledAtCreation) timer->start();
   }
+
+  // Work for the next turn of the event loop: the shape once what is drawn has settled, and the
+  // pin's tick right after a move.
+  shapeSoon_ = new QTimer(this);
+  shapeSoon_->setSingleShot(true);
+  shapeSoon_->setInterval(0);
+  connect(shapeSoon_, &QTimer::timeout, this, &Form1::UpdateSkinShape);
+  pinSoon_ = new QTimer(this);
+  pinSoon_->setSingleShot(true);
+  pinSoon_->setInterval(0);
+  connect(pinSoon_, &QTimer::timeout, this, [this] {
+    if (!ended_) events_.wktats_Timer();
+  });
 }
 
 void Form1::LoadAndShow() {
@@ -278,9 +292,7 @@ void Form1::LoadAndShow() {
   combo_->setFocus(Qt::OtherFocusReason);
   UpdateSkinShape();
   // Shown centred; the pin's first tick comes at once, as with the form's 1 ms timer.
-  QTimer::singleShot(0, this, [this] {
-    if (!ended_) events_.wktats_Timer();
-  });
+  pinSoon_->start();
 }
 
 QWidget* Form1::Widget(Control c) const { return widgets_[Index(c)]; }
@@ -303,8 +315,8 @@ std::string Form1::Text(Control c) const {
   return text.toStdString();
 }
 
-void Form1::SetText(Control c, std::string_view utf8) {
-  const QString text = FromUtf8(utf8);
+void Form1::SetText(Control c, std::string_view utf8Text) {
+  const QString text = FromUtf8(utf8Text);
   if (c == Control::Form1) {
     setWindowTitle(text);
     // Qt names an untitled window after the program; the task bar must show nothing.
@@ -380,6 +392,8 @@ void Form1::EndProgram() {
   for (QTimer* timer : timers_) {
     if (timer) timer->stop();
   }
+  shapeSoon_->stop();
+  pinSoon_->stop();
   hide();
   QCoreApplication::exit(0);
 }
@@ -401,12 +415,8 @@ void Form1::UpdateSkinShape() {
 }
 
 void Form1::ScheduleSkinShape() {
-  if (!keyed_ || shapePending_ || rendering_ || ended_) return;
-  shapePending_ = true;
-  QTimer::singleShot(0, this, [this] {
-    shapePending_ = false;
-    UpdateSkinShape();
-  });
+  if (!keyed_ || rendering_ || ended_ || shapeSoon_->isActive()) return;
+  shapeSoon_->start();
 }
 
 void Form1::SetX11TitleEmpty() {
@@ -472,9 +482,7 @@ void Form1::mouseReleaseEvent(QMouseEvent*) { drag_ = Drag::None; }
 void Form1::moveEvent(QMoveEvent* event) {
   QWidget::moveEvent(event);
   if (ended_ || !isVisible() || y() == ScreenTop()) return;
-  QTimer::singleShot(0, this, [this] {
-    if (!ended_) events_.wktats_Timer();
-  });
+  pinSoon_->start();
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

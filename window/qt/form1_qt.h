@@ -59,7 +59,7 @@ class Form1 final : public QWidget, public FormControls {
 
   // FormControls.
   std::string Text(Control c) const override;
-  void SetText(Control c, std::string_view text) override;
+  void SetText(Control c, std::string_view utf8Text) override;
   void SetEnabled(Control c, bool enabled) override;
   std::int16_t ListIndex(Control c) const override;
   void SetForeColor(Control c, Color color) override;
@@ -106,8 +106,9 @@ class Form1 final : public QWidget, public FormControls {
   QLineEdit* text1_ = nullptr;
 
   QPixmap background_;
+  QTimer* shapeSoon_ = nullptr;
+  QTimer* pinSoon_ = nullptr;
   bool keyed_ = false;
-  bool shapePending_ = false;
   bool rendering_ = false;
   QRegion shape_;
 

@@ -7,10 +7,10 @@
 
 namespace orvane::qt {
 
-// The region, in logical pixels, of the pixels of `image` that differ from `key`. An image
+// The region, in logical pixels, of the pixels of `source` that differ from `key`. An image
 // rendered at `scale` device pixels per logical pixel (1 or 2) counts a logical pixel as part of
 // the shape when any of its device pixels is.
-QRegion OpaqueRegion(const QImage& image, QRgb key, int scale = 1);
+QRegion OpaqueRegion(const QImage& source, QRgb key, int scale = 1);
 
 }  // namespace orvane::qt
 

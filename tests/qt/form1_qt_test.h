@@ -1,0 +1,455 @@
+// Form1 on Qt, offscreen: the controls as the layout builds them, the routing of every Qt event to
+// its procedure, the skin's shape, the move by the surface and the top pin. The window is driven
+// through Qt's own events; message boxes are answered by a watcher, as a user would.
+#pragma once
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+
+#include "tests/unit/fakes.h"
+#include "window/layout.h"
+#include "window/qt/form1_qt.h"
+#include "window/qt/skin_mask_qt.h"
+
+namespace orvane_qt_test {
+
+using orvane::Control;
+using orvane::qt::Form1;
+namespace layout = orvane::layout;
+
+struct SeenBox {
+  QString title, text;
+  QMessageBox::Icon icon;
+};
+
+// Answers every modal message box with OK while it runs, and remembers what they said.
+class BoxWatcher {
+ public:
+  BoxWatcher() {
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box || !box->isVisible()) return;
+      seen.push_back({box->windowTitle(), box->text(), box->icon()});
+      box->button(QMessageBox::Ok)->click();
+    });
+    timer_.start(5);
+  }
+  std::vector<SeenBox> seen;
+
+ private:
+  QTimer timer_;
+};
+
+inline void SendMouse(QWidget* target, QEvent::Type type, QPoint local, Qt::MouseButton button,
+               Qt::MouseButtons buttons) {
+  const QPointF global = target->mapToGlobal(QPointF(local));
+  QMouseEvent event(type, QPointF(local), global, button, buttons, Qt::NoModifier);
+  QApplication::sendEvent(target, &event);
+}
+
+inline void SendFocus(QWidget* target, QEvent::Type type, Qt::FocusReason reason) {
+  QFocusEvent event(type, reason);
+  QApplication::sendEvent(target, &event);
+}
+
+class Form1QtTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<orvane::testing::RecordingPowerPlatform> platform_;
+  std::unique_ptr<Form1> form_;
+  std::unique_ptr<BoxWatcher> boxes_;
+
+  template <typename T>
+  T* W(Control c) {
+    return qobject_cast<T*>(form_->Widget(c));
+  }
+  std::string Text(Control c) { return form_->Text(c); }
+
+  // One tick of a timer, as its timeout would deliver it.
+  void Tick(Control timer) {
+    QVERIFY(QMetaObject::invokeMethod(form_->Timer(timer), "timeout", Qt::DirectConnection));
+  }
+
+  // Start with a minutes text and a list index.
+  void Start(const char* minutes, int index) {
+    W<QComboBox>(Control::Combo1)->setCurrentIndex(index);
+    W<QLineEdit>(Control::Text1)->setText(minutes);
+    W<QPushButton>(Control::Command1)->click();
+  }
+
+ private slots:
+  void initTestCase() { orvane::qt::RegisterFontSubstitutes(); }
+
+  void init() {
+    platform_ = std::make_unique<orvane::testing::RecordingPowerPlatform>();
+    boxes_ = std::make_unique<BoxWatcher>();
+    form_ = std::make_unique<Form1>(*platform_);
+    form_->LoadAndShow();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+  }
+
+  void cleanup() {
+    form_.reset();
+    boxes_.reset();
+    platform_.reset();
+  }
+
+  // Start-up: the welcome box came first, then the colour key; the window as created.
+  void startsWithTheWelcomeBoxAndTheWindowAsCreated() {
+    QCOMPARE(boxes_->seen.size(), std::size_t{1});
+    QCOMPARE(boxes_->seen[0].title, QString("Velmo"));
+    QCOMPARE(boxes_->seen[0].text, QString("welCome :)"));
+    QCOMPARE(boxes_->seen[0].icon, QMessageBox::Warning);
+    QVERIFY(!form_->SkinShape().isEmpty());
+
+    QVERIFY(form_->windowFlags() & Qt::FramelessWindowHint);
+    QCOMPARE(form_->size(), QSize(layout::kClientWidth, layout::kClientHeight));
+    QCOMPARE(form_->minimumSize(), form_->maximumSize());
+    QCOMPARE(form_->windowTitle(), QString("Orvane"));
+    QVERIFY(!form_->windowIcon().isNull());
+    const QRect screen = form_->screen()->geometry();
+    QCOMPARE(form_->x(), screen.center().x() - layout::kClientWidth / 2);
+    QTRY_COMPARE(form_->y(), screen.top());  // centred, then pinned to the top
+
+    auto* combo = W<QComboBox>(Control::Combo1);
+    QCOMPARE(combo->currentIndex(), -1);
+    QCOMPARE(combo->currentText(), QString());
+    QCOMPARE(combo->count(), 3);
+    for (int i = 0; i < 3; ++i) QCOMPARE(combo->itemText(i), QString::fromUtf8(layout::kComboItems[i].data()));
+    QCOMPARE(combo->palette().color(QPalette::ButtonText), QColor(0, 255, 0));
+    QCOMPARE(QApplication::focusWidget(), combo);
+    QCOMPARE(W<QLineEdit>(Control::Text1)->toolTip(), QString("Countdown when"));
+    QCOMPARE(Text(Control::Text1), "0");
+
+    QCOMPARE(form_->Timer(Control::Timer1)->interval(), 60000);
+    QCOMPARE(form_->Timer(Control::Timer2)->interval(), 1000);
+    QVERIFY(!form_->Timer(Control::Timer1)->isActive());
+    QVERIFY(!form_->Timer(Control::Timer2)->isActive());
+    QVERIFY(form_->Timer(Control::wktats)->isActive());
+  }
+
+  // Every visible control at its place, with its text; labels that size themselves keep their
+  // top-left corner.
+  void controlsSitWhereTheLayoutPutsThem() {
+    for (const layout::ControlSpec& entry : layout::kControls) {
+      if (entry.kind == layout::Kind::Line) continue;
+      QWidget* w = form_->Widget(entry.id);
+      QVERIFY2(w, ControlName(entry.id).data());
+      QCOMPARE(w->pos(), QPoint(entry.box.x, entry.box.y));
+      if (!entry.autoSize) QCOMPARE(w->size(), QSize(entry.box.w, entry.box.h));
+      if (entry.kind != layout::Kind::ComboBox) QCOMPARE(Text(entry.id), std::string(entry.text));
+      QCOMPARE(w->isEnabled(), true);
+      if (entry.kind == layout::Kind::Label) QCOMPARE(w->focusPolicy(), Qt::NoFocus);
+    }
+    // Tab order: Combo1, Command1, Command2, Text1, and round again.
+    QWidget* w = W<QComboBox>(Control::Combo1);
+    for (Control next : {Control::Command1, Control::Command2, Control::Text1, Control::Combo1}) {
+      w = w->nextInFocusChain();
+      while (w->focusPolicy() == Qt::NoFocus || !w->isVisible()) w = w->nextInFocusChain();
+      QCOMPARE(w, form_->Widget(next));
+    }
+    // Stacking: the buttons over the labels, Command2 over Command1 where they share a column.
+    QCOMPARE(form_->childAt(160, 150), form_->Widget(Control::Command2));
+  }
+
+  // Every text fits its box in the font that stands in for the form's Windows face.
+  void fontsFitTheirBoxes_data() {
+    QTest::addColumn<int>("control");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("family");
+    QTest::newRow("Label7 Close") << int(Control::Label7) << "Close" << "Liberation Sans";
+    QTest::newRow("Label5 Minute") << int(Control::Label5) << "Minute" << "Comic Neue";
+    QTest::newRow("Label3 Minute") << int(Control::Label3) << "Minute" << "Liberation Sans";
+    QTest::newRow("Label2 one digit") << int(Control::Label2) << "0" << "Liberation Sans";
+    QTest::newRow("Label6 three dots") << int(Control::Label6) << "..." << "Liberation Sans";
+    QTest::newRow("Command1 Start") << int(Control::Command1) << "Start" << "Liberation Sans";
+    QTest::newRow("Command2 Stop") << int(Control::Command2) << "Stop" << "Liberation Sans";
+    QTest::newRow("Text1 240") << int(Control::Text1) << "240" << "Liberation Sans";
+    QTest::newRow("Combo1 Shutdown") << int(Control::Combo1) << "Shutdown" << "Liberation Sans";
+  }
+  void fontsFitTheirBoxes() {
+    QFETCH(int, control);
+    QFETCH(QString, text);
+    QFETCH(QString, family);
+    const layout::ControlSpec* entry = layout::Find(static_cast<Control>(control));
+    QWidget* w = form_->Widget(entry->id);
+    QCOMPARE(QFontInfo(w->font()).family(), family);
+    QCOMPARE(w->font().pixelSize(), orvane::qt::FontPixelSize(entry->font.centipoints));
+    QCOMPARE(w->font().bold(), entry->font.bold);
+    const QFontMetrics metrics(w->font());
+    // Text boxes, lists and buttons keep a few pixels for their frames.
+    const int frame = entry->kind == layout::Kind::Label ? 0 : 6;
+    QVERIFY2(metrics.horizontalAdvance(text) + frame <= entry->box.w,
+             qPrintable(QString("%1 px wide").arg(metrics.horizontalAdvance(text))));
+    QVERIFY2(metrics.height() <= entry->box.h, qPrintable(QString("%1 px high").arg(metrics.height())));
+  }
+
+  // Buttons, timers and focus reach Start, Stop, the ticks and the minutes field's procedures.
+  void eventsReachTheirProcedures() {
+    auto* text1 = W<QLineEdit>(Control::Text1);
+    SendFocus(text1, QEvent::FocusIn, Qt::TabFocusReason);
+    QCOMPARE(text1->text(), QString());  // "0" cleared on entry
+    SendFocus(text1, QEvent::FocusOut, Qt::TabFocusReason);
+    QCOMPARE(text1->text(), QString("0"));  // refilled on leaving empty
+    text1->setText("0");
+    SendFocus(text1, QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+    QCOMPARE(text1->text(), QString("0"));  // the window's activation is no focus change inside
+
+    Start("30", 1);
+    QCOMPARE(Text(Control::Form1), "Orvane (30 - 0)");
+    QVERIFY(form_->Timer(Control::Timer1)->isActive());
+    QVERIFY(form_->Timer(Control::Timer2)->isActive());
+    QVERIFY(!text1->isEnabled());
+    QVERIFY(!form_->Widget(Control::Command1)->isEnabled());
+    // Locked controls look locked: their own colours are for the enabled look only.
+    for (auto [c, role] : {std::pair{Control::Command1, QPalette::ButtonText},
+                           std::pair{Control::Text1, QPalette::Text}}) {
+      const QPalette palette = form_->Widget(c)->palette();
+      QVERIFY(palette.color(QPalette::Disabled, role) != palette.color(QPalette::Active, role));
+    }
+
+    Tick(Control::Timer1);
+    QCOMPARE(Text(Control::Label2), "1");
+    QCOMPARE(Text(Control::Form1), "Orvane (30 - 1)");
+    Tick(Control::Timer2);
+    QCOMPARE(Text(Control::Label6), ".");
+
+    W<QPushButton>(Control::Command2)->click();
+    QCOMPARE(Text(Control::Form1), "");
+    QCOMPARE(Text(Control::Label2), "0");
+    QCOMPARE(Text(Control::Label6), "");
+    QVERIFY(text1->isEnabled());
+    QVERIFY(!form_->Timer(Control::Timer1)->isActive());
+    QCOMPARE(platform_->calls.size(), std::size_t{0});
+  }
+
+  // A refused Start shows its box and leaves the countdown idle.
+  void refusedStartShowsItsBox() {
+    Start("4", 0);
+    QCOMPARE(boxes_->seen.size(), std::size_t{2});
+    QCOMPARE(boxes_->seen[1].title, QString("Infromasi"));
+    QCOMPARE(boxes_->seen[1].icon, QMessageBox::Information);
+    QVERIFY(!form_->Timer(Control::Timer1)->isActive());
+    QCOMPARE(Text(Control::Text1), "0");
+  }
+
+  // At the target tick the exit request goes out, forced; a refusal reaches the user with the
+  // platform's own words and the program keeps running.
+  void targetTickRequestsTheActionAndShowsARefusal_data() {
+    QTest::addColumn<int>("index");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<unsigned>("flags");
+    QTest::newRow("Shutdown") << 0 << true << 5u;
+    QTest::newRow("Reboot") << 1 << true << 6u;
+    QTest::newRow("Logoff") << 2 << true << 4u;
+    QTest::newRow("Reboot refused") << 1 << false << 6u;
+  }
+  void targetTickRequestsTheActionAndShowsARefusal() {
+    QFETCH(int, index);
+    QFETCH(bool, accepted);
+    QFETCH(unsigned, flags);
+    const std::string reason = "org.freedesktop.DBus.Error.AccessDenied: Permission denied";
+    platform_->exitResult = {accepted, accepted ? std::string() : reason};
+    Start("5", index);
+    for (int i = 0; i < 5; ++i) Tick(Control::Timer1);
+    QCOMPARE(platform_->exitFlags, flags);
+    QCOMPARE(boxes_->seen.size(), std::size_t{accepted ? 1u : 2u});
+    if (!accepted) {
+      QCOMPARE(boxes_->seen[1].title, QString("Orvane"));
+      QCOMPARE(boxes_->seen[1].icon, QMessageBox::Critical);
+      QVERIFY(boxes_->seen[1].text.contains(QString::fromStdString(reason)));
+    }
+    QVERIFY(!form_->Ended());
+    Tick(Control::Timer1);
+    QCOMPARE(Text(Control::Form1), "Orvane (5 - 6)");
+  }
+
+  // Close: the goodbye box, then the end, with no power request even mid-countdown.
+  void closeLabelSaysGoodbyeAndEnds() {
+    Start("5", 0);
+    auto* label7 = W<QLabel>(Control::Label7);
+    const QPoint inside(5, 8);
+    SendMouse(label7, QEvent::MouseButtonPress, inside, Qt::LeftButton, Qt::LeftButton);
+    SendMouse(label7, QEvent::MouseButtonRelease, inside, Qt::LeftButton, Qt::NoButton);
+    QCOMPARE(boxes_->seen.back().text, QString("good bye .."));
+    QCOMPARE(boxes_->seen.back().title, QString("Velmo"));
+    QVERIFY(form_->Ended());
+    QVERIFY(!form_->isVisible());
+    QVERIFY(!form_->Timer(Control::Timer1)->isActive());
+    QVERIFY(!form_->Timer(Control::wktats)->isActive());
+    Tick(Control::Timer1);  // a tick already queued runs nothing
+    QCOMPARE(Text(Control::Label2), "0");
+    QCOMPARE(platform_->calls.size(), std::size_t{0});
+  }
+
+  // Hover: red over the Close label, black over the surface, untouched over the other labels.
+  void label7HoverColour() {
+    auto* label7 = W<QLabel>(Control::Label7);
+    const QColor rest = label7->palette().color(QPalette::WindowText);
+    SendMouse(W<QLabel>(Control::Label5), QEvent::MouseMove, {3, 3}, Qt::NoButton, Qt::NoButton);
+    QCOMPARE(label7->palette().color(QPalette::WindowText), rest);
+    SendMouse(label7, QEvent::MouseMove, {3, 3}, Qt::NoButton, Qt::NoButton);
+    QCOMPARE(label7->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    SendMouse(W<QLabel>(Control::Label3), QEvent::MouseMove, {3, 3}, Qt::NoButton, Qt::NoButton);
+    QCOMPARE(label7->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    SendMouse(form_.get(), QEvent::MouseMove, {150, 110}, Qt::NoButton, Qt::NoButton);
+    QCOMPARE(label7->palette().color(QPalette::WindowText), QColor(0, 0, 0));
+  }
+
+  // A press on the surface moves the window with any button; a press on a label does not; the
+  // pin brings the top edge back at once, the horizontal place stays.
+  void pressOnTheSurfaceMovesAndThePinHoldsTheTop_data() {
+    QTest::addColumn<int>("button");
+    QTest::newRow("left") << int(Qt::LeftButton);
+    QTest::newRow("right") << int(Qt::RightButton);
+    QTest::newRow("middle") << int(Qt::MiddleButton);
+  }
+  void pressOnTheSurfaceMovesAndThePinHoldsTheTop() {
+    QFETCH(int, button);
+    const auto b = static_cast<Qt::MouseButton>(button);
+    QTRY_COMPARE(form_->y(), 0);
+    const QPoint start = form_->pos();
+
+    auto* label5 = W<QLabel>(Control::Label5);
+    SendMouse(label5, QEvent::MouseButtonPress, {3, 3}, b, b);
+    SendMouse(label5, QEvent::MouseMove, {43, 43}, b, b);
+    SendMouse(label5, QEvent::MouseButtonRelease, {43, 43}, b, Qt::NoButton);
+    QCOMPARE(form_->pos(), start);
+
+    const QPoint grab(150, 110);
+    SendMouse(form_.get(), QEvent::MouseButtonPress, grab, b, b);
+    SendMouse(form_.get(), QEvent::MouseMove, grab + QPoint(-40, 30), b, b);
+    SendMouse(form_.get(), QEvent::MouseButtonRelease, grab + QPoint(-40, 30), b, Qt::NoButton);
+    QCOMPARE(form_->x(), start.x() - 40);
+    QTRY_COMPARE_WITH_TIMEOUT(form_->y(), 0, 50);
+
+    form_->move(form_->x(), 120);
+    QTRY_COMPARE_WITH_TIMEOUT(form_->y(), 0, 50);  // well before the timer's own tick
+    QCOMPARE(form_->x(), start.x() - 40);
+  }
+
+  // The shape is the non-white pixels of what is drawn: the board and the letters of "Close",
+  // not the white around them nor the white inside the minutes field; it follows the texts.
+  void shapeFollowsWhatIsDrawn() {
+    const QRegion& shape = form_->SkinShape();
+    QVERIFY(shape.contains(QPoint(150, 110)));   // the board
+    QVERIFY(!shape.contains(QPoint(2, 2)));      // white margin
+    QVERIFY(!shape.contains(QPoint(330, 260)));  // white margin
+    const layout::ControlSpec* label7 = layout::Find(Control::Label7);
+    const QRegion closeLetters = shape.intersected(QRect(label7->box.x, label7->box.y, label7->box.w, label7->box.h));
+    QVERIFY(!closeLetters.isEmpty());
+    QVERIFY(closeLetters.boundingRect().width() * closeLetters.boundingRect().height() >
+            [&] { int n = 0; for (const QRect& r : closeLetters) n += r.width() * r.height(); return n; }());
+
+    // No pale fringe: what the key leaves of "Close" is its letters, not near-white edges.
+    QImage drawn(form_->size(), QImage::Format_RGB32);
+    drawn.fill(Qt::white);
+    form_->render(&drawn, QPoint(), QRegion(),
+                  QWidget::DrawWindowBackground | QWidget::DrawChildren | QWidget::IgnoreMask);
+    int pale = 0;
+    for (const QRect& r : closeLetters) {
+      for (int y = r.top(); y <= r.bottom(); ++y) {
+        for (int x = r.left(); x <= r.right(); ++x) {
+          const QRgb p = drawn.pixel(x, y);
+          pale += std::min({qRed(p), qGreen(p), qBlue(p)}) > 160;
+        }
+      }
+    }
+    QCOMPARE(pale, 0);
+
+    const layout::ControlSpec* text1 = layout::Find(Control::Text1);
+    const QRect inside(text1->box.x + 3, text1->box.y + 3, text1->box.w - 6, text1->box.h - 6);
+    W<QLineEdit>(Control::Text1)->setText("");
+    QTRY_VERIFY(form_->SkinShape().intersected(inside).isEmpty());
+    W<QLineEdit>(Control::Text1)->setText("240");
+    QTRY_VERIFY(!form_->SkinShape().intersected(inside).isEmpty());
+  }
+
+  // At any scale the shape is the picture's own outside the controls: the 1x picture at scale 1,
+  // the 2x rendition folded back to logical pixels at scale 2 (ctest runs this at both).
+  void shapeMatchesThePictureAtThisScale() {
+    const int scale = form_->devicePixelRatioF() >= 1.5 ? 2 : 1;
+    QCOMPARE(form_->Background().devicePixelRatio(), qreal(scale));
+    QCOMPARE(form_->Background().width(), 504 * scale);
+    const QImage picture = orvane::qt::LoadSkinPicture(":/art/background.bmp");
+    QRegion controls;
+    for (const layout::ControlSpec& entry : layout::kControls) {
+      controls += QRect(entry.box.x - 1, entry.box.y - 1, entry.box.w + 3, entry.box.h + 3);
+    }
+    const QRegion& shape = form_->SkinShape();
+    int opaque = 0, mismatched = 0;
+    for (int y = 0; y < layout::kClientHeight; ++y) {
+      for (int x = 0; x < layout::kClientWidth; ++x) {
+        if (controls.contains(QPoint(x, y))) continue;
+        const bool inPicture = (picture.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF;
+        opaque += inPicture;
+        mismatched += inPicture != shape.contains(QPoint(x, y));
+      }
+    }
+    QVERIFY(opaque > 10000);
+    qInfo("scale %d: %d of %d picture pixels differ from the shape", scale, mismatched, opaque);
+    // The 2x rendition is drawn on its own, so its edges may fall a pixel apart from the 1x one.
+    QVERIFY2(mismatched <= (scale == 1 ? 0 : opaque / 20),
+             qPrintable(QString("%1 of %2 pixels differ").arg(mismatched).arg(opaque)));
+  }
+
+  // The shape of pixel data: runs per row, white left out, and the 2x rendition folded back to
+  // logical pixels.
+  void opaqueRegionOfAnImage() {
+    QImage image(6, 2, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    image.setPixel(1, 0, qRgb(0, 0, 0));
+    image.setPixel(2, 0, qRgb(254, 255, 255));
+    image.setPixel(5, 1, qRgb(8, 82, 41));
+    const QRegion region = orvane::qt::OpaqueRegion(image, qRgb(255, 255, 255));
+    QCOMPARE(region, QRegion(1, 0, 2, 1) + QRegion(5, 1, 1, 1));
+
+    QImage twice(4, 4, QImage::Format_ARGB32);
+    twice.fill(Qt::white);
+    twice.setPixel(3, 3, qRgb(0, 0, 0));
+    QCOMPARE(orvane::qt::OpaqueRegion(twice, qRgb(255, 255, 255), 2), QRegion(1, 1, 1, 1));
+    twice.fill(Qt::white);
+    QVERIFY(orvane::qt::OpaqueRegion(twice, qRgb(255, 255, 255), 2).isEmpty());
+  }
+
+  // A 16-bit bitmap's white is the colour key, not Qt's (248, 248, 248).
+  void sixteenBitWhiteIsTheKey() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("w.bmp");
+    // 2 x 1 pixels, 5-5-5 without bit fields: white and RGB(8, 82, 41).
+    QByteArray bmp;
+    auto put = [&bmp](quint32 v, int n) {
+      for (int i = 0; i < n; ++i) bmp.append(char((v >> (8 * i)) & 0xFF));
+    };
+    bmp.append("BM");
+    put(62, 4); put(0, 4); put(54, 4);
+    put(40, 4); put(2, 4); put(1, 4); put(1, 2); put(16, 2); put(0, 4); put(8, 4);
+    put(2835, 4); put(2835, 4); put(0, 4); put(0, 4);
+    put(0x7FFF, 2);
+    put((1u << 10) | (10u << 5) | 5u, 2);
+    put(0, 4);  // the row is padded to four bytes
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bmp);
+    file.close();
+    QCOMPARE(QImage(path).pixel(0, 0) & 0xFFFFFF, 0xF8F8F8u);  // what Qt alone makes of it
+    const QImage image = orvane::qt::LoadSkinPicture(path);
+    QCOMPARE(image.pixel(0, 0) & 0xFFFFFF, 0xFFFFFFu);
+    QCOMPARE(image.pixel(1, 0) & 0xFFFFFF, (quint32(qRgb(8, 82, 41)) & 0xFFFFFF));
+  }
+};
+
+}  // namespace orvane_qt_test
