@@ -134,7 +134,9 @@ void Form1Window::CreateControls() {
     return hwnd;
   };
   text1_ = child(WS_EX_CLIENTEDGE, WC_EDITW, Control::Text1, ES_LEFT | ES_AUTOHSCROLL, kText1Id);
-  SendMessageW(text1_, EM_SETLIMITTEXT, 0, 0);  // no length limit
+  // As much as anyone could mean, and no more: an edit control holding a pasted megabyte spends
+  // minutes laying it out (under Wine), with the window frozen the whole time.
+  SendMessageW(text1_, EM_SETLIMITTEXT, 32767, 0);
   combo1_ = child(0, WC_COMBOBOXW, Control::Combo1,
                   WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, kCombo1Id);
   for (std::string_view item : layout::kComboItems) {
