@@ -339,6 +339,12 @@ class Form1QtTest : public QObject {
     form_->move(form_->x(), 120);
     QTRY_COMPARE_WITH_TIMEOUT(form_->y(), 0, 50);  // well before the timer's own tick
     QCOMPARE(form_->x(), start.x() - 40);
+
+    // The timer's own tick pins as well, without waiting for the event loop.
+    form_->move(form_->x(), 80);
+    QCOMPARE(form_->y(), 80);
+    Tick(Control::wktats);
+    QCOMPARE(form_->y(), 0);
   }
 
   // The shape is the non-white pixels of what is drawn: the board and the letters of "Close",
