@@ -149,6 +149,14 @@ void Form1::LoadBackground() {
   background_ = QPixmap::fromImage(
       LoadSkinPicture(twice ? ":/art/background@2x.bmp" : ":/art/background.bmp"));
   background_.setDevicePixelRatio(twice ? 2.0 : 1.0);
+  boardShape_ = OpaqueRegion(background_.toImage(), qRgb(255, 255, 255), twice ? 2 : 1);
+}
+
+// Painting over the picture's own non-white pixels (the board) with the background itself or
+// with a label's text leaves them non-white: the waiting dots and the count, repainted every
+// second while counting, need no new shape. Everything else does.
+bool Form1::PaintMayChangeShape(const QRegion& painted) const {
+  return !(painted - boardShape_).isEmpty();
 }
 
 void Form1::BuildControls() {
@@ -435,7 +443,7 @@ void Form1::SetX11TitleEmpty() {
   xcb_flush(connection);
 }
 
-void Form1::paintEvent(QPaintEvent*) {
+void Form1::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   painter.drawPixmap(0, 0, background_);
   if (const layout::ControlSpec* line = layout::Find(Control::Line1)) {
@@ -447,7 +455,7 @@ void Form1::paintEvent(QPaintEvent*) {
     else if (to.y() != from.y()) to.ry() += to.y() > from.y() ? -1 : 1;
     painter.drawLine(from, to);
   }
-  ScheduleSkinShape();
+  if (PaintMayChangeShape(event->region())) ScheduleSkinShape();
 }
 
 void Form1::mousePressEvent(QMouseEvent* event) {
@@ -494,7 +502,10 @@ void Form1::closeEvent(QCloseEvent* event) {
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
   switch (event->type()) {
     case QEvent::Paint:
-      ScheduleSkinShape();
+      if (!qobject_cast<QLabel*>(watched) ||
+          PaintMayChangeShape(static_cast<QWidget*>(watched)->geometry())) {
+        ScheduleSkinShape();
+      }
       break;
     case QEvent::FocusIn:
     case QEvent::FocusOut: {

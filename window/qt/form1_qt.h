@@ -98,6 +98,7 @@ class Form1 final : public QWidget, public FormControls {
   void ScheduleSkinShape();
   void SetX11TitleEmpty();
   int ScreenTop() const;
+  bool PaintMayChangeShape(const QRegion& painted) const;
 
   Form1Events events_;
   std::array<QWidget*, kControlCount> widgets_{};
@@ -111,6 +112,7 @@ class Form1 final : public QWidget, public FormControls {
   bool keyed_ = false;
   bool rendering_ = false;
   QRegion shape_;
+  QRegion boardShape_;  // the background picture's own non-white pixels
 
   Drag drag_ = Drag::None;
   QPoint pressGlobal_;
