@@ -411,6 +411,10 @@ LRESULT Form1Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DPICHANGED:
       OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
       return 0;
+    case WM_WINDOWPOSCHANGED:
+      // The top pin acts the moment the window moves, so its timer can tick slowly.
+      if (!(reinterpret_cast<const WINDOWPOS*>(lp)->flags & SWP_NOMOVE)) OnTimer(kWktatsId);
+      return DefWindowProcW(hwnd, msg, wp, lp);
     case WM_SYSCOLORCHANGE:
       desktopBrush_.reset(CreateSolidBrush(ToColorRef(kSysDesktop)));
       InvalidateRect(hwnd, nullptr, FALSE);
@@ -621,7 +625,11 @@ void Form1Window::SetEnabled(Control c, bool enabled) {
     timerOn_[id - 1] = enabled;
     // Switching a timer on starts a full interval from now.
     if (enabled) {
-      SetTimer(window_.get(), id, static_cast<UINT>(TimerSpecOf(c).intervalMs), nullptr);
+      // A 1 ms timer wakes the program (and Wine's server) hundreds of times a second for
+      // nothing: moves pin the window at once (WM_WINDOWPOSCHANGED), and this slow tick only
+      // catches a place change the window was not told of.
+      const UINT interval = c == Control::wktats ? 1000u : static_cast<UINT>(TimerSpecOf(c).intervalMs);
+      SetTimer(window_.get(), id, interval, nullptr);
     } else {
       KillTimer(window_.get(), id);
     }
