@@ -24,7 +24,7 @@ namespace {
 double NowMs() {
   timespec t{};
   clock_gettime(CLOCK_MONOTONIC, &t);
-  return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+  return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
 struct Disconnect {
@@ -38,7 +38,12 @@ int main(int argc, char** argv) {
   int first = 1;
   for (; first < argc; ++first) {
     if (std::strcmp(argv[first], "--timeout") == 0 && first + 1 < argc) {
-      timeoutS = std::atof(argv[++first]);
+      char* end = nullptr;
+      timeoutS = std::strtod(argv[++first], &end);
+      if (*end != '\0' || !(timeoutS > 0)) {
+        std::fprintf(stderr, "xmapwait: --timeout wants a number of seconds\n");
+        return 64;
+      }
     } else if (std::strcmp(argv[first], "--") == 0) {
       ++first;
       break;
