@@ -116,22 +116,29 @@ void Canvas::FillBands(const Mask& mask, std::span<const Band> bands) {
     }
 }
 
+Canvas::PixelInk Canvas::InkOf(int px, int py) const {
+  const std::size_t base = static_cast<std::size_t>(py * ss_) * sw_ + static_cast<std::size_t>(px * ss_);
+  unsigned r = 0, g = 0, b = 0, n = 0;
+  for (int j = 0; j < ss_; ++j)
+    for (int i = 0; i < ss_; ++i) {
+      const Ink k = ink_[base + static_cast<std::size_t>(j) * sw_ + i];
+      if (k == 0) continue;
+      r += palette_[k].r, g += palette_[k].g, b += palette_[k].b, ++n;
+    }
+  if (n == 0) return {{0, 0, 0, 0}, 0};
+  return {{static_cast<std::uint8_t>((r + n / 2) / n), static_cast<std::uint8_t>((g + n / 2) / n),
+           static_cast<std::uint8_t>((b + n / 2) / n), 255},
+          n};
+}
+
 Image Canvas::ResolveKeyed() const {
   Image out(pw_, ph_, {255, 255, 255, 255});
-  const int c = ss_ / 2;
+  const std::size_t centre = static_cast<std::size_t>(ss_ / 2);
   for (int py = 0; py < ph_; ++py)
     for (int px = 0; px < pw_; ++px) {
       const std::size_t base = static_cast<std::size_t>(py * ss_) * sw_ + static_cast<std::size_t>(px * ss_);
-      if (ink_[base + static_cast<std::size_t>(c) * sw_ + c] == 0) continue;
-      unsigned r = 0, g = 0, b = 0, n = 0;
-      for (int j = 0; j < ss_; ++j)
-        for (int i = 0; i < ss_; ++i) {
-          const Ink k = ink_[base + static_cast<std::size_t>(j) * sw_ + i];
-          if (k == 0) continue;
-          r += palette_[k].r, g += palette_[k].g, b += palette_[k].b, ++n;
-        }
-      out.at(px, py) = {static_cast<std::uint8_t>((r + n / 2) / n), static_cast<std::uint8_t>((g + n / 2) / n),
-                        static_cast<std::uint8_t>((b + n / 2) / n), 255};
+      if (ink_[base + centre * sw_ + centre] == 0) continue;
+      out.at(px, py) = InkOf(px, py).mean;
     }
   return out;
 }
@@ -141,18 +148,10 @@ Image Canvas::ResolveAlpha() const {
   const unsigned total = static_cast<unsigned>(ss_ * ss_);
   for (int py = 0; py < ph_; ++py)
     for (int px = 0; px < pw_; ++px) {
-      const std::size_t base = static_cast<std::size_t>(py * ss_) * sw_ + static_cast<std::size_t>(px * ss_);
-      unsigned r = 0, g = 0, b = 0, n = 0;
-      for (int j = 0; j < ss_; ++j)
-        for (int i = 0; i < ss_; ++i) {
-          const Ink k = ink_[base + static_cast<std::size_t>(j) * sw_ + i];
-          if (k == 0) continue;
-          r += palette_[k].r, g += palette_[k].g, b += palette_[k].b, ++n;
-        }
-      if (n == 0) continue;
-      out.at(px, py) = {static_cast<std::uint8_t>((r + n / 2) / n), static_cast<std::uint8_t>((g + n / 2) / n),
-                        static_cast<std::uint8_t>((b + n / 2) / n),
-                        static_cast<std::uint8_t>((255 * n + total / 2) / total)};
+      const PixelInk p = InkOf(px, py);
+      if (p.inked == 0) continue;
+      out.at(px, py) = {p.mean.r, p.mean.g, p.mean.b,
+                        static_cast<std::uint8_t>((255 * p.inked + total / 2) / total)};
     }
   return out;
 }

@@ -74,6 +74,13 @@ class Canvas {
   int pixelHeight() const { return ph_; }
 
  private:
+  // The inked samples of one pixel: their mean colour (alpha 255) and how many there are.
+  struct PixelInk {
+    Rgba mean;
+    unsigned inked;
+  };
+  PixelInk InkOf(int px, int py) const;
+
   int pw_, ph_;   // pixels
   int ss_;        // samples per pixel along each axis
   int sw_, sh_;   // samples
