@@ -20,13 +20,17 @@ void Put32Be(Bytes& out, std::uint32_t v) {
   for (int s = 24; s >= 0; s -= 8) out.push_back(static_cast<std::uint8_t>(v >> s));
 }
 
-void PutInfoHeader(Bytes& out, int width, int height, int bits, std::uint32_t imageSize, unsigned colours) {
+constexpr std::uint32_t kBiRgb = 0;
+constexpr std::uint32_t kBiRle8 = 1;
+
+void PutInfoHeader(Bytes& out, int width, int height, int bits, std::uint32_t imageSize, unsigned colours,
+                   std::uint32_t compression = kBiRgb) {
   Put32(out, 40);
   Put32(out, static_cast<std::uint32_t>(width));
   Put32(out, static_cast<std::uint32_t>(height));
   Put16(out, 1);
   Put16(out, static_cast<unsigned>(bits));
-  Put32(out, 0);  // BI_RGB
+  Put32(out, compression);
   Put32(out, imageSize);
   Put32(out, 2835);  // 72 dpi, as paint programs write it
   Put32(out, 2835);
@@ -200,6 +204,52 @@ Bytes EncodeBmp555(const Image& image) {
     out.resize(rowStart + stride, 0);
   }
   out.resize(size, 0);
+  return out;
+}
+
+Bytes EncodeBmpRle8Of555(const Image& image) {
+  // The picture's colours as the 16-bit file holds them, in a fixed order.
+  const auto pixel555 = [&](int x, int y) {
+    const Rgba& p = image.at(x, y);
+    return static_cast<std::uint16_t>(To5(p.r) << 10 | To5(p.g) << 5 | To5(p.b));
+  };
+  std::vector<std::uint16_t> palette;
+  for (int y = 0; y < image.height; ++y)
+    for (int x = 0; x < image.width; ++x) palette.push_back(pixel555(x, y));
+  std::sort(palette.begin(), palette.end());
+  palette.erase(std::unique(palette.begin(), palette.end()), palette.end());
+  if (palette.size() > 256) throw std::runtime_error("more than 256 colours: no 8-bit rendition");
+  const auto indexOf = [&](std::uint16_t c) {
+    return static_cast<std::uint8_t>(std::lower_bound(palette.begin(), palette.end(), c) - palette.begin());
+  };
+
+  // Encoded runs only; every row ends with an end-of-line, the last with end-of-bitmap.
+  Bytes runs;
+  for (int y = image.height - 1; y >= 0; --y) {
+    for (int x = 0; x < image.width;) {
+      const std::uint16_t c = pixel555(x, y);
+      int n = 1;
+      while (x + n < image.width && n < 255 && pixel555(x + n, y) == c) ++n;
+      runs.push_back(static_cast<std::uint8_t>(n));
+      runs.push_back(indexOf(c));
+      x += n;
+    }
+    runs.push_back(0);
+    runs.push_back(y == 0 ? 1 : 0);
+  }
+
+  const auto colours = static_cast<std::uint32_t>(palette.size());
+  const std::uint32_t offset = 54 + 4 * colours;
+  Bytes out;
+  out.push_back('B'), out.push_back('M');
+  Put32(out, offset + static_cast<std::uint32_t>(runs.size()));
+  Put32(out, 0);
+  Put32(out, offset);
+  PutInfoHeader(out, image.width, image.height, 8, static_cast<std::uint32_t>(runs.size()), colours, kBiRle8);
+  for (std::uint16_t c : palette) {
+    out.insert(out.end(), {Widen5(c & 31), Widen5((c >> 5) & 31), Widen5(c >> 10), 0});
+  }
+  out.insert(out.end(), runs.begin(), runs.end());
   return out;
 }
 

@@ -20,6 +20,14 @@ constexpr std::uint8_t From5(unsigned v) { return static_cast<std::uint8_t>((v *
 // bytes to a multiple of four (504 x 360 gives 362,936 bytes, the size the front ends expect).
 Bytes EncodeBmp555(const Image& image);
 
+// 5-bit channel widened as the system draws a 16-bit bitmap: the top bits repeated below.
+constexpr std::uint8_t Widen5(unsigned v) { return static_cast<std::uint8_t>(v << 3 | v >> 2); }
+
+// The same pixels as EncodeBmp555, losslessly, as an 8-bit run-length bitmap (BI_RLE8) whose
+// palette holds each 5-5-5 colour widened as Widen5 does; far smaller, for Orvane.exe's
+// resources. Fails where the picture has more than 256 colours.
+Bytes EncodeBmpRle8Of555(const Image& image);
+
 // The 16-colour palette of the icon (the standard VGA colours).
 std::span<const Rgb, 16> IconPalette();
 // Icon file with one 4-bit image per entry and an AND mask (alpha 0 is transparent). Every opaque

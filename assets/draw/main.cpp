@@ -60,6 +60,8 @@ int main(int argc, char** argv) {
     const Image bg1 = DrawBackground(1), bg2 = DrawBackground(2);
     Write(dir / "background.bmp", EncodeBmp555(bg1));
     Write(dir / "background@2x.bmp", EncodeBmp555(bg2));
+    Write(dir / "win32" / "background-rle8.bmp", EncodeBmpRle8Of555(bg1));
+    Write(dir / "win32" / "background@2x-rle8.bmp", EncodeBmpRle8Of555(bg2));
 
     const std::array<Image, 2> ico{DrawIcon(32, true), DrawIcon(16, true)};
     Write(dir / "orvane.ico", EncodeIco(ico));

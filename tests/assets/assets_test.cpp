@@ -313,6 +313,65 @@ TEST_P(BackgroundTest, CloseLabelLiesWhollyOnPureWhite) {
   EXPECT_LE(256, layout::kClientHeight);
 }
 
+// Orvane.exe carries each rendition as an 8-bit run-length bitmap: the same pixels as the
+// 16-bit file, its palette widening 5-bit channels as the system draws a 16-bit bitmap.
+TEST_P(BackgroundTest, HasALosslessRunLengthTwinForTheWindowsProgram) {
+  const std::string name = std::string(GetParam().file);
+  const Bytes f = ReadFile(kAssets / "win32" / (name.substr(0, name.size() - 4) + "-rle8.bmp"));
+  ASSERT_GT(f.size(), 54u);
+  EXPECT_EQ(f[0], 'B');
+  EXPECT_EQ(Le32(f, 2), f.size());
+  ASSERT_EQ(static_cast<int>(Le32(f, 18)), pic().width);
+  ASSERT_EQ(static_cast<int>(Le32(f, 22)), pic().height);
+  EXPECT_EQ(Le16(f, 28), 8u);
+  EXPECT_EQ(Le32(f, 30), 1u) << "BI_RLE8";
+  const std::uint32_t colours = Le32(f, 46), offset = Le32(f, 10);
+  ASSERT_LE(colours, 256u);
+  ASSERT_EQ(offset, 54 + 4 * colours);
+  EXPECT_LT(f.size(), GetParam().bytes / 10) << "small enough to be worth it";
+
+  // The palette, back to 5-5-5 (a widened channel keeps its 5 bits on top).
+  std::vector<std::uint16_t> palette;
+  for (std::uint32_t i = 0; i < colours; ++i) {
+    const std::size_t o = 54 + 4 * i;
+    const auto five = [](unsigned v8) { return v8 >> 3; };
+    for (std::size_t k = 0; k < 3; ++k) {
+      const unsigned v8 = f.at(o + k);
+      EXPECT_EQ(v8, (v8 >> 3) << 3 | (v8 >> 5)) << "channel " << k << " of colour " << i;
+    }
+    palette.push_back(static_cast<std::uint16_t>(five(f.at(o + 2)) << 10 | five(f.at(o + 1)) << 5 | five(f.at(o))));
+  }
+
+  // Decode the runs (encoded and absolute mode, end of line, end of bitmap) bottom-up.
+  std::vector<std::uint16_t> px(pic().px.size(), 0xFFFF);
+  int x = 0, y = pic().height - 1;
+  bool ended = false;
+  for (std::size_t o = offset; o + 1 < f.size() && !ended;) {
+    const unsigned n = f[o], v = f[o + 1];
+    o += 2;
+    if (n > 0) {
+      for (unsigned k = 0; k < n; ++k, ++x) {
+        ASSERT_LT(x, pic().width);
+        ASSERT_LT(v, colours);
+        px[static_cast<std::size_t>(y) * pic().width + x] = palette[v];
+      }
+    } else if (v == 0) {
+      x = 0, --y;
+    } else if (v == 1) {
+      ended = true;
+    } else {
+      ASSERT_GE(v, 3u) << "no delta escapes";
+      for (unsigned k = 0; k < v; ++k, ++x) {
+        ASSERT_LT(x, pic().width);
+        px[static_cast<std::size_t>(y) * pic().width + x] = palette.at(f.at(o + k));
+      }
+      o += (v + 1) & ~1u;
+    }
+  }
+  EXPECT_TRUE(ended) << "end of bitmap";
+  EXPECT_TRUE(px == pic().px) << "the runs hold exactly the 16-bit picture's pixels";
+}
+
 INSTANTIATE_TEST_SUITE_P(Renditions, BackgroundTest, ::testing::ValuesIn(kRenditions),
                          [](const auto& info) { return "x" + std::to_string(info.param.scale); });
 
@@ -480,7 +539,7 @@ TEST(Generator, ReproducesEveryCommittedFileBitForBit) {
   for (const auto& e : fs::recursive_directory_iterator(out))
     if (e.is_regular_file()) made.push_back(fs::relative(e.path(), out));
   std::sort(made.begin(), made.end());
-  EXPECT_EQ(made.size(), 13u);
+  EXPECT_EQ(made.size(), 15u);
   for (const fs::path& rel : made) EXPECT_TRUE(ReadFile(out / rel) == ReadFile(kAssets / rel)) << rel << " differs from the committed file";
   fs::remove_all(out);
 }

@@ -109,10 +109,12 @@ std::unique_ptr<Form1Window> Form1Window::Create(HINSTANCE instance, PowerPlatfo
                               layout::kClientHeight, nullptr, nullptr, instance, form.get());
   if (!hwnd) throw std::runtime_error("the window could not be created");
 
-  form->picture1x_.reset(static_cast<HBITMAP>(LoadImageW(
-      instance, MAKEINTRESOURCEW(IDB_BACKGROUND), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-  form->picture2x_.reset(static_cast<HBITMAP>(LoadImageW(
-      instance, MAKEINTRESOURCEW(IDB_BACKGROUND_2X), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  // The resources are run-length compressed, which a DIB section cannot hold: they load as
+  // bitmaps compatible with the screen, every colour exact (pure white stays pure white).
+  form->picture1x_.reset(static_cast<HBITMAP>(
+      LoadImageW(instance, MAKEINTRESOURCEW(IDB_BACKGROUND), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+  form->picture2x_.reset(static_cast<HBITMAP>(
+      LoadImageW(instance, MAKEINTRESOURCEW(IDB_BACKGROUND_2X), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
   if (!form->picture1x_ || !form->picture2x_) throw std::runtime_error("the picture is missing");
   form->desktopBrush_.reset(CreateSolidBrush(form->ToColorRef(kSysDesktop)));
 
