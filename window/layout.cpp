@@ -13,9 +13,9 @@ std::string_view ControlName(Control c) {
 
 namespace layout {
 
-const ControlSpec* Find(Control c) {
+const ControlLayout* Find(Control c) {
   const auto it = std::find_if(kControls.begin(), kControls.end(),
-                               [c](const ControlSpec& s) { return s.id == c; });
+                               [c](const ControlLayout& s) { return s.id == c; });
   return it == kControls.end() ? nullptr : &*it;
 }
 

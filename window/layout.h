@@ -26,7 +26,7 @@ struct Rect {
   int x, y, w, h;
 };
 
-struct ControlSpec {
+struct ControlLayout {
   Control id;
   Kind kind;
   Rect box;                 // pixels; for Line1 the box runs from (x, y) to (x + w, y + h)
@@ -43,7 +43,7 @@ inline constexpr Color kTransparent = 0xFFFFFFFFu;
 inline constexpr Font kWindowFont{"Tahoma", 825, false};
 
 // The visible controls from the top of the stacking order downwards.
-inline constexpr std::array<ControlSpec, 12> kControls{{
+inline constexpr std::array<ControlLayout, 12> kControls{{
     {Control::Text1, Kind::TextBox, {104, 176, 25, 19}, "0", kWindowFont, kSysWindowText, kSysWindow, 3, false},
     {Control::Command2, Kind::Button, {160, 144, 65, 25}, "Stop", kWindowFont, kSysButtonText, kSysButtonFace, 2, false},
     {Control::Command1, Kind::Button, {96, 144, 65, 25}, "Start", kWindowFont, kSysButtonText, kSysButtonFace, 1, false},
@@ -66,12 +66,12 @@ inline constexpr std::string_view kInitialCaption = "Orvane";
 // The action list, in the order Start maps to action codes.
 inline constexpr std::array<std::string_view, 3> kComboItems{"Shutdown", "Reboot", "Logoff"};
 
-struct TimerSpec {
+struct TimerLayout {
   Control id;
   int intervalMs;
   bool enabledAtCreation;
 };
-inline constexpr std::array<TimerSpec, 3> kTimers{{
+inline constexpr std::array<TimerLayout, 3> kTimers{{
     {Control::Timer1, 60000, false},
     {Control::Timer2, 1000, false},
     {Control::wktats, 1, true},
@@ -83,7 +83,7 @@ inline constexpr Color kHoverColor = 255;
 inline constexpr Color kRestColor = 0;
 
 // Looks a control up in kControls; nullptr for Form1 and the timers.
-const ControlSpec* Find(Control c);
+const ControlLayout* Find(Control c);
 
 // The controls that take the focus, in tab order (Combo1, Command1, Command2, Text1).
 std::span<const Control> TabOrder();

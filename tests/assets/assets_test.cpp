@@ -284,7 +284,7 @@ TEST_P(BackgroundTest, TiltedMagentaStripWithDarkTextUnderTheBoard) {
 // (Label4, empty, may reach above the board's top edge).
 TEST_P(BackgroundTest, EveryControlButCloseLiesOnTheBoard) {
   int checked = 0;
-  for (const layout::ControlSpec& c : layout::kControls) {
+  for (const layout::ControlLayout& c : layout::kControls) {
     if (c.id == orvane::Control::Label7) continue;
     const std::string name(orvane::ControlName(c.id));
     const layout::Rect& b = c.box;
@@ -303,7 +303,7 @@ TEST_P(BackgroundTest, EveryControlButCloseLiesOnTheBoard) {
 }
 
 TEST_P(BackgroundTest, CloseLabelLiesWhollyOnPureWhite) {
-  const layout::ControlSpec* close = layout::Find(orvane::Control::Label7);
+  const layout::ControlLayout* close = layout::Find(orvane::Control::Label7);
   ASSERT_NE(close, nullptr);
   const layout::Rect& b = close->box;
   for (int y = b.y * s(); y < (b.y + b.h) * s(); ++y)

@@ -144,7 +144,7 @@ class Form1QtTest : public QObject {
   // Every visible control at its place, with its text; labels that size themselves keep their
   // top-left corner.
   void controlsSitWhereTheLayoutPutsThem() {
-    for (const layout::ControlSpec& entry : layout::kControls) {
+    for (const layout::ControlLayout& entry : layout::kControls) {
       if (entry.kind == layout::Kind::Line) continue;
       QWidget* w = form_->Widget(entry.id);
       QVERIFY2(w, ControlName(entry.id).data());
@@ -184,7 +184,7 @@ class Form1QtTest : public QObject {
     QFETCH(int, control);
     QFETCH(QString, text);
     QFETCH(QString, family);
-    const layout::ControlSpec* entry = layout::Find(static_cast<Control>(control));
+    const layout::ControlLayout* entry = layout::Find(static_cast<Control>(control));
     QWidget* w = form_->Widget(entry->id);
     QCOMPARE(QFontInfo(w->font()).family(), family);
     QCOMPARE(w->font().pixelSize(), orvane::qt::FontPixelSize(entry->font.centipoints));
@@ -354,7 +354,7 @@ class Form1QtTest : public QObject {
     QVERIFY(shape.contains(QPoint(150, 110)));   // the board
     QVERIFY(!shape.contains(QPoint(2, 2)));      // white margin
     QVERIFY(!shape.contains(QPoint(330, 260)));  // white margin
-    const layout::ControlSpec* label7 = layout::Find(Control::Label7);
+    const layout::ControlLayout* label7 = layout::Find(Control::Label7);
     const QRegion closeLetters = shape.intersected(QRect(label7->box.x, label7->box.y, label7->box.w, label7->box.h));
     QVERIFY(!closeLetters.isEmpty());
     QVERIFY(closeLetters.boundingRect().width() * closeLetters.boundingRect().height() >
@@ -376,7 +376,7 @@ class Form1QtTest : public QObject {
     }
     QCOMPARE(pale, 0);
 
-    const layout::ControlSpec* text1 = layout::Find(Control::Text1);
+    const layout::ControlLayout* text1 = layout::Find(Control::Text1);
     const QRect inside(text1->box.x + 3, text1->box.y + 3, text1->box.w - 6, text1->box.h - 6);
     W<QLineEdit>(Control::Text1)->setText("");
     QTRY_VERIFY(form_->SkinShape().intersected(inside).isEmpty());
@@ -392,7 +392,7 @@ class Form1QtTest : public QObject {
     QCOMPARE(form_->Background().width(), 504 * scale);
     const QImage picture = orvane::qt::LoadSkinPicture(":/art/background.bmp");
     QRegion controls;
-    for (const layout::ControlSpec& entry : layout::kControls) {
+    for (const layout::ControlLayout& entry : layout::kControls) {
       controls += QRect(entry.box.x - 1, entry.box.y - 1, entry.box.w + 3, entry.box.h + 3);
     }
     const QRegion& shape = form_->SkinShape();

@@ -11,7 +11,7 @@ namespace {
 TEST(LayoutTest, TabOrderFollowsTheTabIndexes) {
   int last = -1;
   for (Control c : layout::TabOrder()) {
-    const layout::ControlSpec* entry = layout::Find(c);
+    const layout::ControlLayout* entry = layout::Find(c);
     ASSERT_NE(entry, nullptr) << ControlName(c);
     EXPECT_GT(entry->tabIndex, last) << ControlName(c);
     last = entry->tabIndex;

@@ -222,7 +222,7 @@ const std::map<std::string, Control> kLabels{
 // expected caption drawn over it in the label's font and the given colour. Only at 96 DPI.
 // The box is widened to the right for the self-sizing labels, up to what lies beside them.
 int LabelDifference(Control label, const std::wstring& caption, COLORREF colour, std::string& where) {
-  const layout::ControlSpec* entry = layout::Find(label);
+  const layout::ControlLayout* entry = layout::Find(label);
   RECT box{entry->box.x, entry->box.y, entry->box.x + entry->box.w, entry->box.y + entry->box.h};
   if (entry->autoSize) box.right = entry->box.x + 24;
   const int w = box.right - box.left, h = box.bottom - box.top;
@@ -486,7 +486,7 @@ void Step(const std::vector<std::string>& f) {
     }, 4000);
   } else if (op == "fonts-fit") {  // every label's caption inside its box in the font in use
     win32::ScreenDc screen;
-    for (const layout::ControlSpec& entry : layout::kControls) {
+    for (const layout::ControlLayout& entry : layout::kControls) {
       if (entry.kind != layout::Kind::Label || entry.text.empty()) continue;
       const win32::ChosenFont font = win32::MakeLayoutFont(screen.get(), entry.font, 96);
       const SIZE size = win32::MeasureText(screen.get(), font.font.get(), Widen(std::string(entry.text)));

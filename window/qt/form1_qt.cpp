@@ -162,7 +162,7 @@ bool Form1::PaintMayChangeShape(const QRegion& painted) const {
 void Form1::BuildControls() {
   // Children are stacked in the order they are made, so build from the bottom of the table up.
   for (auto it = layout::kControls.rbegin(); it != layout::kControls.rend(); ++it) {
-    const layout::ControlSpec& entry = *it;
+    const layout::ControlLayout& entry = *it;
     const QString text = FromUtf8(entry.text);
     QWidget* widget = nullptr;
     QPalette palette = this->palette();
@@ -256,7 +256,7 @@ void Form1::BuildControls() {
 
 void Form1::BuildTimers() {
   using Handler = void (Form1Events::*)();
-  for (const layout::TimerSpec& entry : layout::kTimers) {
+  for (const layout::TimerLayout& entry : layout::kTimers) {
     auto* timer = new QTimer(this);
     timer->setObjectName(QString::fromLatin1(ControlName(entry.id)));
     Handler handler = entry.id == Control::Timer1   ? &Form1Events::Timer1_Timer
@@ -334,7 +334,7 @@ void Form1::SetText(Control c, std::string_view utf8Text) {
   QWidget* widget = Widget(c);
   if (auto* label = qobject_cast<QLabel*>(widget)) {
     label->setText(text);
-    const layout::ControlSpec* entry = layout::Find(c);
+    const layout::ControlLayout* entry = layout::Find(c);
     if (entry && entry->autoSize) label->adjustSize();
   } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
     edit->setText(text);
@@ -446,7 +446,7 @@ void Form1::SetX11TitleEmpty() {
 void Form1::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   painter.drawPixmap(0, 0, background_);
-  if (const layout::ControlSpec* line = layout::Find(Control::Line1)) {
+  if (const layout::ControlLayout* line = layout::Find(Control::Line1)) {
     painter.setPen(QPen(ToQColor(line->fore), 1));
     // The end point itself is left out, as line drawing on the form's home platform does.
     const QPoint from(line->box.x, line->box.y);

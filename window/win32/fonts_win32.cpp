@@ -39,7 +39,7 @@ constexpr Control kOverColorKey[] = {Control::Label7};
 
 bool OnlyOverColorKey(const layout::Font& font) {
   bool any = false;
-  for (const layout::ControlSpec& user : layout::kControls) {
+  for (const layout::ControlLayout& user : layout::kControls) {
     if (!SameFont(user.font, font)) continue;
     if (std::find(std::begin(kOverColorKey), std::end(kOverColorKey), user.id) == std::end(kOverColorKey)) {
       return false;
@@ -132,7 +132,7 @@ bool SameFont(const layout::Font& a, const layout::Font& b) {
 ChosenFont MakeLayoutFont(HDC dc, const layout::Font& font, int dpi) {
   const auto scale = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
   std::vector<FitRule> rules;
-  for (const layout::ControlSpec& user : layout::kControls) {
+  for (const layout::ControlLayout& user : layout::kControls) {
     if (!SameFont(user.font, font)) continue;
     const int w = scale(user.box.w);
     const int h = scale(user.box.h);

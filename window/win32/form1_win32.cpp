@@ -46,8 +46,8 @@ int DpiOf(HWND hwnd) {
   return GetDeviceCaps(screen.get(), LOGPIXELSY);
 }
 
-const layout::TimerSpec& TimerSpecOf(Control c) {
-  for (const layout::TimerSpec& t : layout::kTimers) {
+const layout::TimerLayout& TimerLayoutOf(Control c) {
+  for (const layout::TimerLayout& t : layout::kTimers) {
     if (t.id == c) return t;
   }
   throw std::logic_error("not a timer");
@@ -75,7 +75,7 @@ std::wstring WindowText(HWND hwnd) {
 
 Form1Window::Form1Window(HINSTANCE instance, PowerPlatform& platform)
     : instance_(instance), events_(*this, platform) {
-  for (const layout::ControlSpec& entry : layout::kControls) {
+  for (const layout::ControlLayout& entry : layout::kControls) {
     captions_[Index(entry.id)] = std::string(entry.text);
     foreColors_[Index(entry.id)] = entry.fore;
   }
@@ -121,7 +121,7 @@ std::unique_ptr<Form1Window> Form1Window::Create(HINSTANCE instance, PowerPlatfo
   form->CreateControls();
   form->ApplyDpi(DpiOf(hwnd));
   form->CenterOnScreen();
-  for (const layout::TimerSpec& t : layout::kTimers) form->SetEnabled(t.id, t.enabledAtCreation);
+  for (const layout::TimerLayout& t : layout::kTimers) form->SetEnabled(t.id, t.enabledAtCreation);
   return form;
 }
 
@@ -151,7 +151,7 @@ void Form1Window::CreateControls() {
 
   // Stacking from the top down as the layout lists it; the tab order is kept by MoveFocus.
   HWND above = HWND_TOP;
-  for (const layout::ControlSpec& entry : layout::kControls) {
+  for (const layout::ControlLayout& entry : layout::kControls) {
     if (HWND hwnd = ChildOf(entry.id)) {
       SetWindowPos(hwnd, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
       above = hwnd;
@@ -186,13 +186,13 @@ void Form1Window::BuildFonts() {
   // One font per distinct font of the layout, fitted to every text that uses it.
   std::vector<FontSlot> fonts;
   ScreenDc screen;
-  for (const layout::ControlSpec& entry : layout::kControls) {
+  for (const layout::ControlLayout& entry : layout::kControls) {
     const auto same = [&](const FontSlot& s) { return SameFont(s.font, entry.font); };
     if (std::any_of(fonts.begin(), fonts.end(), same)) continue;
     fonts.push_back({entry.font, MakeLayoutFont(screen.get(), entry.font, dpi_)});
   }
   fonts_ = std::move(fonts);
-  for (const layout::ControlSpec& entry : layout::kControls) {
+  for (const layout::ControlLayout& entry : layout::kControls) {
     if (HWND hwnd = ChildOf(entry.id)) {
       SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(entry.id)), TRUE);
     }
@@ -224,7 +224,7 @@ void Form1Window::BuildBackground() {
 }
 
 void Form1Window::PlaceControls() {
-  for (const layout::ControlSpec& entry : layout::kControls) {
+  for (const layout::ControlLayout& entry : layout::kControls) {
     HWND hwnd = ChildOf(entry.id);
     if (!hwnd) continue;
     const RECT r = ScaledRect(entry.box);
@@ -451,7 +451,7 @@ void Form1Window::OnPaint() {
     SetBkMode(canvas.get(), TRANSPARENT);
     // Bottom of the stacking order first, so that what lies above is drawn over it.
     for (auto it = layout::kControls.rbegin(); it != layout::kControls.rend(); ++it) {
-      const layout::ControlSpec& entry = *it;
+      const layout::ControlLayout& entry = *it;
       if (entry.kind == layout::Kind::Line) {
         const int thickness = std::max(1, Scale(1));
         RECT line{Scale(entry.box.x), Scale(entry.box.y), Scale(entry.box.x + entry.box.w),
@@ -507,7 +507,7 @@ void Form1Window::OnCommand(int id, int code) {
 }
 
 void Form1Window::OnMouseDown(UINT msg, POINT at) {
-  const layout::ControlSpec* label = LabelAt(at);
+  const layout::ControlLayout* label = LabelAt(at);
   if (!label) {
     RunEvent("Form_MouseDown", [this] { events_.Form_MouseDown(); });
     return;
@@ -523,14 +523,14 @@ void Form1Window::OnMouseUp(POINT at) {
   if (!label7Pressed_) return;
   label7Pressed_ = false;
   ReleaseCapture();
-  const layout::ControlSpec* label = LabelAt(at);
+  const layout::ControlLayout* label = LabelAt(at);
   if (label && label->id == Control::Label7) {
     RunEvent("Label7_Click", [this] { events_.Label7_Click(); });
   }
 }
 
 void Form1Window::OnMouseMove(POINT at) {
-  const layout::ControlSpec* label = LabelAt(at);
+  const layout::ControlLayout* label = LabelAt(at);
   if (!label) {
     RunEvent("Form_MouseMove", [this] { events_.Form_MouseMove(); });
   } else if (label->id == Control::Label7) {
@@ -630,7 +630,7 @@ void Form1Window::SetEnabled(Control c, bool enabled) {
       // A 1 ms timer wakes the program (and Wine's server) hundreds of times a second for
       // nothing: moves pin the window at once (WM_WINDOWPOSCHANGED), and this slow tick only
       // catches a place change the window was not told of.
-      const UINT interval = c == Control::wktats ? 1000u : static_cast<UINT>(TimerSpecOf(c).intervalMs);
+      const UINT interval = c == Control::wktats ? 1000u : static_cast<UINT>(TimerLayoutOf(c).intervalMs);
       SetTimer(window_.get(), id, interval, nullptr);
     } else {
       KillTimer(window_.get(), id);
@@ -698,7 +698,7 @@ RECT Form1Window::ScaledRect(const layout::Rect& r) const {
 }
 
 RECT Form1Window::LabelRect(Control label) const {
-  const layout::ControlSpec* entry = layout::Find(label);
+  const layout::ControlLayout* entry = layout::Find(label);
   RECT r = ScaledRect(entry->box);
   if (entry->autoSize) {
     // Grows to the right and downwards from its left and top edges.
@@ -709,8 +709,8 @@ RECT Form1Window::LabelRect(Control label) const {
   return r;
 }
 
-const layout::ControlSpec* Form1Window::LabelAt(POINT at) const {
-  for (const layout::ControlSpec& entry : layout::kControls) {
+const layout::ControlLayout* Form1Window::LabelAt(POINT at) const {
+  for (const layout::ControlLayout& entry : layout::kControls) {
     if (entry.kind != layout::Kind::Label) continue;
     const RECT r = LabelRect(entry.id);
     if (PtInRect(&r, at)) return &entry;
@@ -729,7 +729,7 @@ HWND Form1Window::ChildOf(Control c) const {
 }
 
 HFONT Form1Window::FontOf(Control c) const {
-  const layout::ControlSpec* entry = layout::Find(c);
+  const layout::ControlLayout* entry = layout::Find(c);
   const layout::Font& font = entry ? entry->font : layout::kWindowFont;
   for (const FontSlot& slot : fonts_) {
     if (SameFont(slot.font, font)) return slot.chosen.font.get();

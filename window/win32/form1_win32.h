@@ -94,7 +94,7 @@ class Form1Window final : public FormControls {
   int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
   RECT ScaledRect(const layout::Rect& r) const;
   RECT LabelRect(Control label) const;  // the label's box now (self-sizing labels follow text)
-  const layout::ControlSpec* LabelAt(POINT at) const;
+  const layout::ControlLayout* LabelAt(POINT at) const;
   HWND ChildOf(Control c) const;
   HFONT FontOf(Control c) const;
   COLORREF ToColorRef(Color c) const;
