@@ -84,6 +84,7 @@ int main(int argc, char** argv) {
   }
 
   pollfd fd{xcb_get_file_descriptor(conn.get()), POLLIN, 0};
+  bool exited = false;
   for (;;) {
     while (xcb_generic_event_t* raw = xcb_poll_for_event(conn.get())) {
       std::unique_ptr<xcb_generic_event_t, decltype(&std::free)> event(raw, &std::free);
@@ -95,18 +96,25 @@ int main(int argc, char** argv) {
     }
     if (xcb_connection_has_error(conn.get())) {
       std::fprintf(stderr, "xmapwait: lost the display\n");
-      kill(pid, SIGTERM);
+      if (!exited) kill(pid, SIGTERM);
       return 70;
     }
     int status = 0;
-    if (waitpid(pid, &status, WNOHANG) == pid) {
-      std::fprintf(stderr, "xmapwait: %s ended (status %d) before it showed a window\n", argv[first], status);
-      return 1;
+    // A program that does its part and exits cleanly (xdotool clicking a button whose answer is a
+    // new window) leaves the window to come: keep watching. Any other end is a failure.
+    if (!exited && waitpid(pid, &status, WNOHANG) == pid) {
+      exited = true;
+      if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "xmapwait: %s ended (status %d) before it showed a window\n", argv[first], status);
+        return 1;
+      }
     }
     if (NowMs() - start > timeoutS * 1e3) {
       std::fprintf(stderr, "xmapwait: no window after %.0f s\n", timeoutS);
-      kill(pid, SIGTERM);
-      waitpid(pid, &status, 0);
+      if (!exited) {
+        kill(pid, SIGTERM);
+        waitpid(pid, &status, 0);
+      }
       return 2;
     }
     poll(&fd, 1, 20);
