@@ -18,7 +18,11 @@
 #include <string>
 #include <thread>
 
+#include "window/win32/text_win32.h"
+
 namespace {
+
+using orvane::win32::Narrow;
 
 constexpr int kText1 = 101;
 constexpr int kCommand1 = 103;
@@ -99,14 +103,6 @@ std::wstring TextOf(HWND hwnd) {
   return std::wstring(buffer, copied);
 }
 
-std::string Utf8(const std::wstring& w) {
-  if (w.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-  std::string s(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
-  return s;
-}
-
 struct BoxOf {
   DWORD pid;
   HWND found;
@@ -136,8 +132,8 @@ void StartTimed() {
     EnumWindows(MatchBox, reinterpret_cast<LPARAM>(&search));
     const auto ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     if (search.found) {
-      std::printf("ms %.0f title %s text %s\n", ms, Utf8(TextOf(search.found)).c_str(),
-                  Utf8(TextOf(GetDlgItem(search.found, 0xFFFF))).c_str());
+      std::printf("ms %.0f title %s text %s\n", ms, Narrow(TextOf(search.found)).c_str(),
+                  Narrow(TextOf(GetDlgItem(search.found, 0xFFFF))).c_str());
       return;
     }
     if (ms > 10000) Fail("no box within 10 s of Start");

@@ -17,22 +17,16 @@
 #include "window/win32/fonts_win32.h"
 #include "window/win32/handles_win32.h"
 #include "window/win32/resource_ids.h"
+#include "window/win32/text_win32.h"
 
 namespace {
 
 using namespace orvane;
+using orvane::win32::Narrow;
 
 struct Failure : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
-
-std::string Narrow(const std::wstring& w) {
-  if (w.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-  std::string s(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
-  return s;
-}
 
 std::wstring Widen(const std::string& s) {
   if (s.empty()) return {};
