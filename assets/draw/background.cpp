@@ -95,7 +95,7 @@ Polygon PatchShape() {
 
 // One line of the pixel font, each glyph upright and snapped to the pixel grid, its baseline
 // following the strip's tilt.
-std::vector<Polygon> TextCells(std::string_view text, Pt start, double slope, int scale) {
+std::vector<Polygon> TextCells(std::string_view text, Pt start, double slope, double scale) {
   std::vector<Polygon> cells;
   double x = start.x;
   for (char c : text) {
@@ -126,7 +126,7 @@ void Chalk(Canvas& cv, Ink ink, std::initializer_list<Pt> pts, double width) {
 
 }  // namespace
 
-Image DrawBackground(int scale) {
+Image DrawBackground(double scale) {
   Canvas cv(kWidth, kHeight, scale, kSamples);
   const Ink black = cv.AddInk(kBlack), green = cv.AddInk(kBoardGreen), navy = cv.AddInk(kNavy),
             magenta = cv.AddInk(kMagenta), bevel = cv.AddInk(kBoardBevel), chalk = cv.AddInk(kChalk),

@@ -17,6 +17,7 @@ using namespace orvane::art;
 namespace {
 
 constexpr std::array kPngSizes{16, 22, 24, 32, 48, 64, 128, 256};
+constexpr std::array kBetweenScales{"1.25", "1.5", "1.75"};
 constexpr Rgba kBackdrop{38, 41, 46, 255};
 
 void Write(const fs::path& path, const Bytes& bytes) {
@@ -62,6 +63,12 @@ int main(int argc, char** argv) {
     Write(dir / "background@2x.bmp", EncodeBmp555(bg2));
     Write(dir / "win32" / "background-rle8.bmp", EncodeBmpRle8Of555(bg1));
     Write(dir / "win32" / "background@2x-rle8.bmp", EncodeBmpRle8Of555(bg2));
+    // Screens between 1x and 2x get a picture drawn at their own scale: scaling another one
+    // would make the thin strings jagged, or blend the edges toward the white key.
+    for (const char* scale : kBetweenScales) {
+      Write(dir / "win32" / ("background@" + std::string(scale) + "x-rle8.bmp"),
+            EncodeBmpRle8Of555(DrawBackground(std::stod(scale))));
+    }
 
     const std::array<Image, 2> ico{DrawIcon(32, true), DrawIcon(16, true)};
     Write(dir / "orvane.ico", EncodeIco(ico));

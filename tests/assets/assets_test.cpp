@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -74,6 +75,53 @@ Bmp DecodeBmp555(const Bytes& f) {
       b.px[static_cast<std::size_t>(y) * b.width + x] =
           static_cast<std::uint16_t>(Le16(f, off + (b.height - 1 - y) * stride + 2 * static_cast<std::uint32_t>(x)));
   return b;
+}
+
+// An 8-bit run-length picture decoded back to 5-5-5: its palette holds widened 5-bit channels
+// (the top bits repeated below), and only encoded runs, absolute runs, end of line and end of
+// bitmap occur. Pixels no run reaches stay 0xFFFF.
+struct Rle8 {
+  Bmp pic;
+  bool ended = false;
+};
+Rle8 DecodeRle8(const Bytes& f, int width, int height) {
+  Rle8 out;
+  out.pic.width = width, out.pic.height = height;
+  out.pic.px.assign(static_cast<std::size_t>(width) * height, 0xFFFF);
+  const std::uint32_t colours = Le32(f, 46), offset = Le32(f, 10);
+  EXPECT_LE(colours, 256u);
+  EXPECT_EQ(offset, 54 + 4 * colours);
+  std::vector<std::uint16_t> palette;
+  for (std::uint32_t i = 0; i < colours; ++i) {
+    const std::size_t o = 54 + 4 * i;
+    const auto five = [](unsigned v8) { return v8 >> 3; };
+    for (std::size_t k = 0; k < 3; ++k) {
+      const unsigned v8 = f.at(o + k);
+      EXPECT_EQ(v8, (v8 >> 3) << 3 | (v8 >> 5)) << "channel " << k << " of colour " << i;
+    }
+    palette.push_back(static_cast<std::uint16_t>(five(f.at(o + 2)) << 10 | five(f.at(o + 1)) << 5 | five(f.at(o))));
+  }
+  int x = 0, y = height - 1;
+  const auto put = [&](std::uint16_t v) {
+    if (x < width && y >= 0) out.pic.px[static_cast<std::size_t>(y) * width + x] = v;
+    ++x;
+  };
+  for (std::size_t o = offset; o + 1 < f.size() && !out.ended;) {
+    const unsigned n = f[o], v = f[o + 1];
+    o += 2;
+    if (n > 0) {
+      for (unsigned k = 0; k < n; ++k) put(palette.at(v));
+    } else if (v == 0) {
+      x = 0, --y;
+    } else if (v == 1) {
+      out.ended = true;
+    } else {
+      EXPECT_GE(v, 3u) << "no delta escapes";
+      for (unsigned k = 0; k < v; ++k) put(palette.at(f.at(o + k)));
+      o += (v + 1) & ~1u;
+    }
+  }
+  return out;
 }
 
 // The two renditions: the file, its scale, its expected size.
@@ -325,51 +373,11 @@ TEST_P(BackgroundTest, HasALosslessRunLengthTwinForTheWindowsProgram) {
   ASSERT_EQ(static_cast<int>(Le32(f, 22)), pic().height);
   EXPECT_EQ(Le16(f, 28), 8u);
   EXPECT_EQ(Le32(f, 30), 1u) << "BI_RLE8";
-  const std::uint32_t colours = Le32(f, 46), offset = Le32(f, 10);
-  ASSERT_LE(colours, 256u);
-  ASSERT_EQ(offset, 54 + 4 * colours);
   EXPECT_LT(f.size(), GetParam().bytes / 10) << "small enough to be worth it";
 
-  // The palette, back to 5-5-5 (a widened channel keeps its 5 bits on top).
-  std::vector<std::uint16_t> palette;
-  for (std::uint32_t i = 0; i < colours; ++i) {
-    const std::size_t o = 54 + 4 * i;
-    const auto five = [](unsigned v8) { return v8 >> 3; };
-    for (std::size_t k = 0; k < 3; ++k) {
-      const unsigned v8 = f.at(o + k);
-      EXPECT_EQ(v8, (v8 >> 3) << 3 | (v8 >> 5)) << "channel " << k << " of colour " << i;
-    }
-    palette.push_back(static_cast<std::uint16_t>(five(f.at(o + 2)) << 10 | five(f.at(o + 1)) << 5 | five(f.at(o))));
-  }
-
-  // Decode the runs (encoded and absolute mode, end of line, end of bitmap) bottom-up.
-  std::vector<std::uint16_t> px(pic().px.size(), 0xFFFF);
-  int x = 0, y = pic().height - 1;
-  bool ended = false;
-  for (std::size_t o = offset; o + 1 < f.size() && !ended;) {
-    const unsigned n = f[o], v = f[o + 1];
-    o += 2;
-    if (n > 0) {
-      for (unsigned k = 0; k < n; ++k, ++x) {
-        ASSERT_LT(x, pic().width);
-        ASSERT_LT(v, colours);
-        px[static_cast<std::size_t>(y) * pic().width + x] = palette[v];
-      }
-    } else if (v == 0) {
-      x = 0, --y;
-    } else if (v == 1) {
-      ended = true;
-    } else {
-      ASSERT_GE(v, 3u) << "no delta escapes";
-      for (unsigned k = 0; k < v; ++k, ++x) {
-        ASSERT_LT(x, pic().width);
-        px[static_cast<std::size_t>(y) * pic().width + x] = palette.at(f.at(o + k));
-      }
-      o += (v + 1) & ~1u;
-    }
-  }
-  EXPECT_TRUE(ended) << "end of bitmap";
-  EXPECT_TRUE(px == pic().px) << "the runs hold exactly the 16-bit picture's pixels";
+  const Rle8 twin = DecodeRle8(f, pic().width, pic().height);
+  EXPECT_TRUE(twin.ended) << "end of bitmap";
+  EXPECT_TRUE(twin.pic.px == pic().px) << "the runs hold exactly the 16-bit picture's pixels";
 }
 
 INSTANTIATE_TEST_SUITE_P(Renditions, BackgroundTest, ::testing::ValuesIn(kRenditions),
@@ -394,6 +402,57 @@ TEST(Background2x, HasTheShapeOfTheOneXPicture) {
   EXPECT_GT(opaque, 25000);
   EXPECT_LT(differ, opaque / 200);
 }
+
+// Screens between 1x and 2x have a picture drawn at their own scale, for Orvane.exe only as a
+// run-length bitmap: the size that scale gives, the same shape as the 1x picture, white around
+// the drawing, and hard dark edges toward the key with no near-white pixel anywhere.
+class BetweenScalesTest : public ::testing::TestWithParam<double> {};
+
+TEST_P(BetweenScalesTest, IsTheOneXDrawingAtItsOwnScale) {
+  const double s = GetParam();
+  std::string scale = std::to_string(s);
+  scale.erase(scale.find_last_not_of('0') + 1);
+  const Bytes f = ReadFile(kAssets / "win32" / ("background@" + scale + "x-rle8.bmp"));
+  ASSERT_GT(f.size(), 54u) << scale;
+  EXPECT_EQ(Le32(f, 30), 1u) << "BI_RLE8";
+  const int w = static_cast<int>(std::lround(504 * s)), h = static_cast<int>(std::lround(360 * s));
+  ASSERT_EQ(static_cast<int>(Le32(f, 18)), w);
+  ASSERT_EQ(static_cast<int>(Le32(f, 22)), h);
+  const Rle8 twin = DecodeRle8(f, w, h);
+  ASSERT_TRUE(twin.ended);
+  const Bmp& p = twin.pic;
+  const Bmp& one = Background(1);
+  int opaque = 0, differ = 0, dark = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      ASSERT_NE(p.raw(x, y), 0xFFFF) << "no run reaches " << x << "," << y;
+      ASSERT_FALSE(NearWhite(p.raw(x, y))) << "pixel " << x << "," << y << " is " << p.at(x, y);
+      if (x >= 306 * s || y >= 256 * s || x < 69 * s) {
+        ASSERT_TRUE(p.white(x, y)) << x << "," << y;
+      }
+      // Away from the 1x picture's own edges, the two agree on what is opaque.
+      const int ox = static_cast<int>(x / s), oy = static_cast<int>(y / s);
+      bool edge = false;
+      for (int j = -1; j <= 1; ++j)
+        for (int i = -1; i <= 1; ++i)
+          edge |= ox + i >= 0 && oy + j >= 0 && ox + i < one.width && oy + j < one.height &&
+                  one.white(ox + i, oy + j) != one.white(ox, oy);
+      opaque += !p.white(x, y);
+      differ += !edge && p.white(x, y) != one.white(ox, oy);
+      if (p.white(x, y) || x == 0 || y == 0 || x + 1 == w || y + 1 == h) continue;
+      if (p.white(x - 1, y) || p.white(x + 1, y) || p.white(x, y - 1) || p.white(x, y + 1)) {
+        const Rgb c = p.at(x, y);
+        ASSERT_LE(std::max({c.r, c.g, c.b}), 132) << "edge pixel " << x << "," << y << " is " << c;
+        ++dark;
+      }
+    }
+  EXPECT_GT(opaque, static_cast<int>(25000 * s * s));
+  EXPECT_EQ(differ, 0);
+  EXPECT_GT(dark, static_cast<int>(500 * s));
+}
+
+INSTANTIATE_TEST_SUITE_P(Renditions, BetweenScalesTest, ::testing::Values(1.25, 1.5, 1.75),
+                         [](const auto& info) { return "x" + std::to_string(static_cast<int>(info.param * 100)); });
 
 // ---- the icon ----
 
@@ -539,7 +598,7 @@ TEST(Generator, ReproducesEveryCommittedFileBitForBit) {
   for (const auto& e : fs::recursive_directory_iterator(out))
     if (e.is_regular_file()) made.push_back(fs::relative(e.path(), out));
   std::sort(made.begin(), made.end());
-  EXPECT_EQ(made.size(), 15u);
+  EXPECT_EQ(made.size(), 18u);
   for (const fs::path& rel : made) EXPECT_TRUE(ReadFile(out / rel) == ReadFile(kAssets / rel)) << rel << " differs from the committed file";
   fs::remove_all(out);
 }
