@@ -1,50 +1,14 @@
 #include "window/win32/form1_win32.h"
 
-#include <commctrl.h>
 #include <windowsx.h>
 
-#include <algorithm>
 #include <exception>
 #include <stdexcept>
 
-#include "window/win32/resource_ids.h"
 #include "window/win32/text_win32.h"
 
 namespace orvane::win32 {
 namespace {
-
-constexpr wchar_t kText1Tooltip[] = L"Countdown when";
-
-// Picture sizes of the 1x and 2x renditions.
-constexpr int kPictureWidth = 504;
-constexpr int kPictureHeight = 360;
-
-using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
-
-// Classic drawing for a push button, so that its face has the system button-face colour
-// under every visual style: a style that paints faces pure white would make the colour key cut
-// the buttons out. uxtheme is looked up, as systems before XP lack it.
-void UseButtonFaceColour(HWND button) {
-  static HMODULE uxtheme = LoadLibraryW(L"uxtheme.dll");
-  static const auto setWindowTheme = uxtheme
-      ? reinterpret_cast<SetWindowThemeFn>(
-            reinterpret_cast<void (*)()>(GetProcAddress(uxtheme, "SetWindowTheme")))
-      : nullptr;
-  if (setWindowTheme) setWindowTheme(button, L" ", L" ");  // no such theme: classic
-}
-
-// GetDpiForWindow where the system has it (Windows 10 1607 on), else the screen's DPI.
-int DpiOf(HWND hwnd) {
-  static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
-      reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-  if (getDpiForWindow) {
-    const UINT dpi = getDpiForWindow(hwnd);
-    if (dpi != 0) return static_cast<int>(dpi);
-  }
-  ScreenDc screen;
-  return GetDeviceCaps(screen.get(), LOGPIXELSY);
-}
 
 const layout::TimerLayout& TimerLayoutOf(Control c) {
   for (const layout::TimerLayout& t : layout::kTimers) {
@@ -73,257 +37,12 @@ std::wstring WindowText(HWND hwnd) {
 
 }  // namespace
 
-Form1Window::Form1Window(HINSTANCE instance, PowerPlatform& platform)
-    : instance_(instance), events_(*this, platform) {
-  for (const layout::ControlLayout& entry : layout::kControls) {
-    captions_[Index(entry.id)] = std::string(entry.text);
-    foreColors_[Index(entry.id)] = entry.fore;
-  }
-}
-
-Form1Window::~Form1Window() {
-  // The window outlives the members it would use: let it die with the default procedure.
-  if (window_) SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
-}
-
-std::unique_ptr<Form1Window> Form1Window::Create(HINSTANCE instance, PowerPlatform& platform) {
-  std::unique_ptr<Form1Window> form(new Form1Window(instance, platform));
-
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = WindowProc;
-  wc.hInstance = instance;
-  wc.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_ORVANE), IMAGE_ICON,
-                                           GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
-  wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_ORVANE), IMAGE_ICON,
-                                             GetSystemMetrics(SM_CXSMICON),
-                                             GetSystemMetrics(SM_CYSMICON), 0));
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.lpszClassName = kFormClass;
-  if (!RegisterClassExW(&wc)) throw std::runtime_error("the window class could not be registered");
-
-  const std::wstring caption = Widen(layout::kInitialCaption);
-  // WS_SYSMENU gives the task-bar button its menu; no frame, no minimise or maximise box.
-  HWND hwnd = CreateWindowExW(WS_EX_APPWINDOW, kFormClass, caption.c_str(),
-                              WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU, 0, 0, layout::kClientWidth,
-                              layout::kClientHeight, nullptr, nullptr, instance, form.get());
-  if (!hwnd) throw std::runtime_error("the window could not be created");
-
-  // The resources are run-length compressed, which a DIB section cannot hold: they load as
-  // bitmaps compatible with the screen, every colour exact (pure white stays pure white).
-  form->picture1x_.reset(static_cast<HBITMAP>(
-      LoadImageW(instance, MAKEINTRESOURCEW(IDB_BACKGROUND), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
-  form->picture2x_.reset(static_cast<HBITMAP>(
-      LoadImageW(instance, MAKEINTRESOURCEW(IDB_BACKGROUND_2X), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
-  if (!form->picture1x_ || !form->picture2x_) throw std::runtime_error("the picture is missing");
-  form->desktopBrush_.reset(CreateSolidBrush(form->ToColorRef(kSysDesktop)));
-
-  form->CreateControls();
-  form->ApplyDpi(DpiOf(hwnd));
-  form->CenterOnScreen();
-  for (const layout::TimerLayout& t : layout::kTimers) form->SetEnabled(t.id, t.enabledAtCreation);
-  return form;
-}
-
-void Form1Window::CreateControls() {
-  HWND form = window_.get();
-  const auto child = [&](DWORD exStyle, const wchar_t* cls, Control c, DWORD style, int id) {
-    const std::wstring text = Widen(layout::Find(c)->text);
-    HWND hwnd = CreateWindowExW(exStyle, cls, text.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | style,
-                                0, 0, 0, 0, form, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                instance_, nullptr);
-    if (!hwnd) throw std::runtime_error("a control could not be created");
-    return hwnd;
-  };
-  text1_ = child(WS_EX_CLIENTEDGE, WC_EDITW, Control::Text1, ES_LEFT | ES_AUTOHSCROLL, kText1Id);
-  // As much as anyone could mean, and no more: an edit control holding a pasted megabyte spends
-  // minutes laying it out (under Wine), with the window frozen the whole time.
-  SendMessageW(text1_, EM_SETLIMITTEXT, 32767, 0);
-  combo1_ = child(0, WC_COMBOBOXW, Control::Combo1,
-                  WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, kCombo1Id);
-  for (std::string_view item : layout::kComboItems) {
-    SendMessageW(combo1_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item).c_str()));
-  }
-  command1_ = child(0, WC_BUTTONW, Control::Command1, BS_PUSHBUTTON, kCommand1Id);
-  command2_ = child(0, WC_BUTTONW, Control::Command2, BS_PUSHBUTTON, kCommand2Id);
-  UseButtonFaceColour(command1_);
-  UseButtonFaceColour(command2_);
-
-  // Stacking from the top down as the layout lists it; the tab order is kept by MoveFocus.
-  HWND above = HWND_TOP;
-  for (const layout::ControlLayout& entry : layout::kControls) {
-    if (HWND hwnd = ChildOf(entry.id)) {
-      SetWindowPos(hwnd, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-      above = hwnd;
-    }
-  }
-
-  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, form,
-                             nullptr, instance_, nullptr);
-  if (tooltip_) {
-    TOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = form;
-    tool.uId = reinterpret_cast<UINT_PTR>(text1_);
-    tool.lpszText = const_cast<wchar_t*>(kText1Tooltip);
-    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-  }
-}
-
-void Form1Window::ApplyDpi(int dpi) {
-  dpi_ = dpi;
-  BuildFonts();
-  BuildBackground();
-  PlaceControls();
-  SetWindowPos(window_.get(), nullptr, 0, 0, Scale(layout::kClientWidth),
-               Scale(layout::kClientHeight), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  InvalidateRect(window_.get(), nullptr, FALSE);
-}
-
-void Form1Window::BuildFonts() {
-  // One font per distinct font of the layout, fitted to every text that uses it.
-  std::vector<FontSlot> fonts;
-  ScreenDc screen;
-  for (const layout::ControlLayout& entry : layout::kControls) {
-    const auto same = [&](const FontSlot& s) { return SameFont(s.font, entry.font); };
-    if (std::any_of(fonts.begin(), fonts.end(), same)) continue;
-    fonts.push_back({entry.font, MakeLayoutFont(screen.get(), entry.font, dpi_)});
-  }
-  fonts_ = std::move(fonts);
-  for (const layout::ControlLayout& entry : layout::kControls) {
-    if (HWND hwnd = ChildOf(entry.id)) {
-      SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(entry.id)), TRUE);
-    }
-  }
-}
-
-void Form1Window::BuildBackground() {
-  // At 96 DPI the picture is copied pixel for pixel. Elsewhere the 2x rendition is scaled by
-  // nearest neighbour: no blended colours, so the white key still cuts exactly.
-  const int w = Scale(layout::kClientWidth);
-  const int h = Scale(layout::kClientHeight);
-  ScreenDc screen;
-  UniqueBitmap target(CreateCompatibleBitmap(screen.get(), w, h));
-  UniqueMemoryDc to(CreateCompatibleDC(screen.get()));
-  UniqueMemoryDc from(CreateCompatibleDC(screen.get()));
-  {
-    SelectedObject selectedTo(to.get(), target.get());
-    if (dpi_ == 96) {
-      SelectedObject selectedFrom(from.get(), picture1x_.get());
-      BitBlt(to.get(), 0, 0, w, h, from.get(), 0, 0, SRCCOPY);
-    } else {
-      SelectedObject selectedFrom(from.get(), picture2x_.get());
-      SetStretchBltMode(to.get(), COLORONCOLOR);
-      StretchBlt(to.get(), 0, 0, Scale(kPictureWidth), Scale(kPictureHeight), from.get(), 0, 0,
-                 2 * kPictureWidth, 2 * kPictureHeight, SRCCOPY);
-    }
-  }
-  background_ = std::move(target);
-}
-
-void Form1Window::PlaceControls() {
-  for (const layout::ControlLayout& entry : layout::kControls) {
-    HWND hwnd = ChildOf(entry.id);
-    if (!hwnd) continue;
-    const RECT r = ScaledRect(entry.box);
-    // A drop-down list's window height includes its open list.
-    const int listRoom = entry.kind == layout::Kind::ComboBox ? Scale(120) : 0;
-    SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top + listRoom,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-  FitComboHeight();
-}
-
-void Form1Window::FitComboHeight() {
-  // The closed list's height follows the height of its selection field: set that so the
-  // closed list is exactly as high as the layout says.
-  const int target = Scale(layout::Find(Control::Combo1)->box.h);
-  SIZE text = MeasureText(ScreenDc().get(), FontOf(Control::Combo1), L"Shutdown");
-  SendMessageW(combo1_, CB_SETITEMHEIGHT, 0, text.cy);
-  int field = target - Scale(6);
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    SendMessageW(combo1_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
-    RECT r{};
-    GetWindowRect(combo1_, &r);
-    const int off = target - (r.bottom - r.top);
-    if (off == 0) break;
-    field += off;
-  }
-}
-
-void Form1Window::CenterOnScreen() {
-  HMONITOR monitor = MonitorFromWindow(window_.get(), MONITOR_DEFAULTTOPRIMARY);
-  MONITORINFO info{};
-  info.cbSize = sizeof info;
-  GetMonitorInfoW(monitor, &info);
-  const RECT& screen = info.rcMonitor;
-  const int w = Scale(layout::kClientWidth);
-  const int h = Scale(layout::kClientHeight);
-  SetWindowPos(window_.get(), nullptr, screen.left + (screen.right - screen.left - w) / 2,
-               screen.top + (screen.bottom - screen.top - h) / 2, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void Form1Window::LoadAndShow() {
   RunEvent("Form_Load", [this] { events_.Form_Load(); });
   ShowWindow(window_.get(), SW_SHOWNORMAL);
   SetForegroundWindow(window_.get());
   UpdateWindow(window_.get());
   SetFocus(combo1_);
-}
-
-int Form1Window::Run() {
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    // Tab and Shift+Tab walk the controls in their tab order, whatever their stacking.
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB &&
-        (msg.hwnd == window_.get() || IsChild(window_.get(), msg.hwnd))) {
-      MoveFocus(GetKeyState(VK_SHIFT) < 0);
-      continue;
-    }
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-  return static_cast<int>(msg.wParam);
-}
-
-void Form1Window::MoveFocus(bool backwards) {
-  const auto order = layout::TabOrder();
-  const int n = static_cast<int>(order.size());
-  HWND focus = GetFocus();
-  int at = -1;
-  for (int i = 0; i < n; ++i) {
-    HWND hwnd = ChildOf(order[i]);
-    if (hwnd == focus || IsChild(hwnd, focus)) at = i;
-  }
-  for (int step = 1; step <= n; ++step) {
-    const int i = ((at < 0 ? (backwards ? 0 : -1) : at) + (backwards ? -step : step) + 2 * n) % n;
-    HWND hwnd = ChildOf(order[i]);
-    if (IsWindowEnabled(hwnd)) {
-      SetFocus(hwnd);
-      if (order[i] == Control::Text1) SendMessageW(hwnd, EM_SETSEL, 0, -1);
-      return;
-    }
-  }
-}
-
-void Form1Window::FocusFirstEnabledAfter(HWND disabled) {
-  if (GetFocus() != nullptr && GetFocus() != disabled) return;
-  const auto order = layout::TabOrder();
-  const int n = static_cast<int>(order.size());
-  int at = 0;
-  for (int i = 0; i < n; ++i) {
-    if (ChildOf(order[i]) == disabled) at = i;
-  }
-  for (int step = 1; step < n; ++step) {
-    HWND hwnd = ChildOf(order[(at + step) % n]);
-    if (IsWindowEnabled(hwnd)) {
-      SetFocus(hwnd);
-      return;
-    }
-  }
 }
 
 template <class Procedure>
@@ -433,48 +152,6 @@ LRESULT Form1Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   }
 }
 
-void Form1Window::OnPaint() {
-  HWND hwnd = window_.get();
-  PAINTSTRUCT ps;
-  HDC dc = BeginPaint(hwnd, &ps);
-  const int w = Scale(layout::kClientWidth);
-  const int h = Scale(layout::kClientHeight);
-  UniqueMemoryDc canvas(CreateCompatibleDC(dc));
-  UniqueBitmap surface(CreateCompatibleBitmap(dc, w, h));
-  {
-    SelectedObject selectedSurface(canvas.get(), surface.get());
-    UniqueMemoryDc picture(CreateCompatibleDC(dc));
-    {
-      SelectedObject selectedPicture(picture.get(), background_.get());
-      BitBlt(canvas.get(), 0, 0, w, h, picture.get(), 0, 0, SRCCOPY);
-    }
-    SetBkMode(canvas.get(), TRANSPARENT);
-    // Bottom of the stacking order first, so that what lies above is drawn over it.
-    for (auto it = layout::kControls.rbegin(); it != layout::kControls.rend(); ++it) {
-      const layout::ControlLayout& entry = *it;
-      if (entry.kind == layout::Kind::Line) {
-        const int thickness = std::max(1, Scale(1));
-        RECT line{Scale(entry.box.x), Scale(entry.box.y), Scale(entry.box.x + entry.box.w),
-                  Scale(entry.box.y) + thickness};
-        UniqueBrush pen(CreateSolidBrush(ToColorRef(foreColors_[Index(entry.id)])));
-        FillRect(canvas.get(), &line, pen.get());
-      } else if (entry.kind == layout::Kind::Label) {
-        const std::wstring text = Widen(captions_[Index(entry.id)]);
-        if (text.empty()) continue;
-        RECT box = LabelRect(entry.id);
-        SelectedObject selectedFont(canvas.get(), FontOf(entry.id));
-        SetTextColor(canvas.get(), ToColorRef(foreColors_[Index(entry.id)]));
-        DrawTextW(canvas.get(), text.c_str(), static_cast<int>(text.size()), &box,
-                  DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
-      }
-    }
-    BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
-           ps.rcPaint.bottom - ps.rcPaint.top, canvas.get(), ps.rcPaint.left, ps.rcPaint.top,
-           SRCCOPY);
-  }
-  EndPaint(hwnd, &ps);
-}
-
 void Form1Window::OnTimer(UINT_PTR id) {
   // A tick already queued when its timer was switched off is not delivered.
   if (id < 1 || id > timerOn_.size() || !timerOn_[id - 1]) return;
@@ -536,55 +213,6 @@ void Form1Window::OnMouseMove(POINT at) {
   } else if (label->id == Control::Label7) {
     RunEvent("Label7_MouseMove", [this] { events_.Label7_MouseMove(); });
   }
-}
-
-LRESULT Form1Window::OnDrawItem(const DRAWITEMSTRUCT& item) {
-  if (item.CtlID != kCombo1Id) return FALSE;
-  const bool selected = (item.itemState & ODS_SELECTED) != 0;
-  const bool field = (item.itemState & ODS_COMBOBOXEDIT) != 0;
-  // The list's own colours; the highlight marks the chosen item, and the closed list only
-  // while it has the focus.
-  const bool highlight = selected && (!field || GetFocus() == combo1_);
-  HBRUSH back = highlight ? GetSysColorBrush(COLOR_HIGHLIGHT) : desktopBrush_.get();
-  FillRect(item.hDC, &item.rcItem, back);
-  if (item.itemID != static_cast<UINT>(-1)) {
-    const auto length = SendMessageW(combo1_, CB_GETLBTEXTLEN, item.itemID, 0);
-    std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
-    SendMessageW(combo1_, CB_GETLBTEXT, item.itemID, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<std::size_t>(std::max<LRESULT>(length, 0)));
-    SetBkMode(item.hDC, TRANSPARENT);
-    SetTextColor(item.hDC, highlight ? GetSysColor(COLOR_HIGHLIGHTTEXT)
-                                     : ToColorRef(foreColors_[Index(Control::Combo1)]));
-    RECT r = item.rcItem;
-    r.left += Scale(2);
-    SelectedObject selectedFont(item.hDC, FontOf(Control::Combo1));
-    DrawTextW(item.hDC, text.c_str(), static_cast<int>(text.size()), &r,
-              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-  }
-  if ((item.itemState & ODS_FOCUS) && field) DrawFocusRect(item.hDC, &item.rcItem);
-  return TRUE;
-}
-
-LRESULT Form1Window::OnCtlColorListBox(HDC dc) {
-  SetTextColor(dc, ToColorRef(foreColors_[Index(Control::Combo1)]));
-  SetBkColor(dc, ToColorRef(kSysDesktop));
-  return reinterpret_cast<LRESULT>(desktopBrush_.get());
-}
-
-void Form1Window::OnActivate(bool active) {
-  // Like a dialog: the focus leaves with the window and comes back to where it was.
-  if (!active) {
-    HWND focus = GetFocus();
-    if (focus && IsChild(window_.get(), focus)) savedFocus_ = focus;
-    return;
-  }
-  SetFocus(savedFocus_ && IsWindowEnabled(savedFocus_) ? savedFocus_ : combo1_);
-}
-
-void Form1Window::OnDpiChanged(int dpi, const RECT& suggested) {
-  ApplyDpi(dpi);
-  SetWindowPos(window_.get(), nullptr, suggested.left, suggested.top, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // ---- FormControls ----
@@ -693,22 +321,6 @@ void Form1Window::EndProgram() { ExitProcess(0); }
 
 // ---- helpers ----
 
-RECT Form1Window::ScaledRect(const layout::Rect& r) const {
-  return {Scale(r.x), Scale(r.y), Scale(r.x + r.w), Scale(r.y + r.h)};
-}
-
-RECT Form1Window::LabelRect(Control label) const {
-  const layout::ControlLayout* entry = layout::Find(label);
-  RECT r = ScaledRect(entry->box);
-  if (entry->autoSize) {
-    // Grows to the right and downwards from its left and top edges.
-    const SIZE size = MeasureText(ScreenDc().get(), FontOf(label), Widen(captions_[Index(label)]));
-    r.right = r.left + size.cx;
-    r.bottom = r.top + size.cy;
-  }
-  return r;
-}
-
 const layout::ControlLayout* Form1Window::LabelAt(POINT at) const {
   for (const layout::ControlLayout& entry : layout::kControls) {
     if (entry.kind != layout::Kind::Label) continue;
@@ -726,19 +338,6 @@ HWND Form1Window::ChildOf(Control c) const {
     case Control::Command2: return command2_;
     default: return nullptr;
   }
-}
-
-HFONT Form1Window::FontOf(Control c) const {
-  const layout::ControlLayout* entry = layout::Find(c);
-  const layout::Font& font = entry ? entry->font : layout::kWindowFont;
-  for (const FontSlot& slot : fonts_) {
-    if (SameFont(slot.font, font)) return slot.chosen.font.get();
-  }
-  return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-}
-
-COLORREF Form1Window::ToColorRef(Color c) const {
-  return IsSystemColor(c) ? GetSysColor(static_cast<int>(c & 0xFF)) : static_cast<COLORREF>(c);
 }
 
 }  // namespace orvane::win32

@@ -1,0 +1,202 @@
+#include "window/win32/form1_win32.h"
+
+#include <commctrl.h>
+
+#include <stdexcept>
+
+#include "window/win32/resource_ids.h"
+#include "window/win32/text_win32.h"
+
+namespace orvane::win32 {
+namespace {
+
+constexpr wchar_t kText1Tooltip[] = L"Countdown when";
+
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+
+// Classic drawing for a push button, so that its face has the system button-face colour
+// under every visual style: a style that paints faces pure white would make the colour key cut
+// the buttons out. uxtheme is looked up, as systems before XP lack it.
+void UseButtonFaceColour(HWND button) {
+  static HMODULE uxtheme = LoadLibraryW(L"uxtheme.dll");
+  static const auto setWindowTheme = uxtheme
+      ? reinterpret_cast<SetWindowThemeFn>(
+            reinterpret_cast<void (*)()>(GetProcAddress(uxtheme, "SetWindowTheme")))
+      : nullptr;
+  if (setWindowTheme) setWindowTheme(button, L" ", L" ");  // no such theme: classic
+}
+
+// GetDpiForWindow where the system has it (Windows 10 1607 on), else the screen's DPI.
+int DpiOf(HWND hwnd) {
+  static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
+      reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  if (getDpiForWindow) {
+    const UINT dpi = getDpiForWindow(hwnd);
+    if (dpi != 0) return static_cast<int>(dpi);
+  }
+  ScreenDc screen;
+  return GetDeviceCaps(screen.get(), LOGPIXELSY);
+}
+
+}  // namespace
+
+Form1Window::Form1Window(HINSTANCE instance, PowerPlatform& platform)
+    : instance_(instance), events_(*this, platform) {
+  for (const layout::ControlLayout& entry : layout::kControls) {
+    captions_[Index(entry.id)] = std::string(entry.text);
+    foreColors_[Index(entry.id)] = entry.fore;
+  }
+}
+
+Form1Window::~Form1Window() {
+  // The window outlives the members it would use: let it die with the default procedure.
+  if (window_) SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
+}
+
+std::unique_ptr<Form1Window> Form1Window::Create(HINSTANCE instance, PowerPlatform& platform) {
+  std::unique_ptr<Form1Window> form(new Form1Window(instance, platform));
+
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = WindowProc;
+  wc.hInstance = instance;
+  wc.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_ORVANE), IMAGE_ICON,
+                                           GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+  wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_ORVANE), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON),
+                                             GetSystemMetrics(SM_CYSMICON), 0));
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.lpszClassName = kFormClass;
+  if (!RegisterClassExW(&wc)) throw std::runtime_error("the window class could not be registered");
+
+  const std::wstring caption = Widen(layout::kInitialCaption);
+  // WS_SYSMENU gives the task-bar button its menu; no frame, no minimise or maximise box.
+  HWND hwnd = CreateWindowExW(WS_EX_APPWINDOW, kFormClass, caption.c_str(),
+                              WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU, 0, 0, layout::kClientWidth,
+                              layout::kClientHeight, nullptr, nullptr, instance, form.get());
+  if (!hwnd) throw std::runtime_error("the window could not be created");
+
+  // The resources are run-length compressed, which a DIB section cannot hold: they load as
+  // bitmaps compatible with the screen, every colour exact (pure white stays pure white).
+  form->picture1x_.reset(static_cast<HBITMAP>(
+      LoadImageW(instance, MAKEINTRESOURCEW(IDB_BACKGROUND), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+  form->picture2x_.reset(static_cast<HBITMAP>(
+      LoadImageW(instance, MAKEINTRESOURCEW(IDB_BACKGROUND_2X), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+  if (!form->picture1x_ || !form->picture2x_) throw std::runtime_error("the picture is missing");
+  form->desktopBrush_.reset(CreateSolidBrush(form->ToColorRef(kSysDesktop)));
+
+  form->CreateControls();
+  form->ApplyDpi(DpiOf(hwnd));
+  form->CenterOnScreen();
+  for (const layout::TimerLayout& t : layout::kTimers) form->SetEnabled(t.id, t.enabledAtCreation);
+  return form;
+}
+
+void Form1Window::CreateControls() {
+  HWND form = window_.get();
+  const auto child = [&](DWORD exStyle, const wchar_t* cls, Control c, DWORD style, int id) {
+    const std::wstring text = Widen(layout::Find(c)->text);
+    HWND hwnd = CreateWindowExW(exStyle, cls, text.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | style,
+                                0, 0, 0, 0, form, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                instance_, nullptr);
+    if (!hwnd) throw std::runtime_error("a control could not be created");
+    return hwnd;
+  };
+  text1_ = child(WS_EX_CLIENTEDGE, WC_EDITW, Control::Text1, ES_LEFT | ES_AUTOHSCROLL, kText1Id);
+  // As much as anyone could mean, and no more: an edit control holding a pasted megabyte spends
+  // minutes laying it out (under Wine), with the window frozen the whole time.
+  SendMessageW(text1_, EM_SETLIMITTEXT, 32767, 0);
+  combo1_ = child(0, WC_COMBOBOXW, Control::Combo1,
+                  WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, kCombo1Id);
+  for (std::string_view item : layout::kComboItems) {
+    SendMessageW(combo1_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item).c_str()));
+  }
+  command1_ = child(0, WC_BUTTONW, Control::Command1, BS_PUSHBUTTON, kCommand1Id);
+  command2_ = child(0, WC_BUTTONW, Control::Command2, BS_PUSHBUTTON, kCommand2Id);
+  UseButtonFaceColour(command1_);
+  UseButtonFaceColour(command2_);
+
+  // Stacking from the top down as the layout lists it; the tab order is kept by MoveFocus.
+  HWND above = HWND_TOP;
+  for (const layout::ControlLayout& entry : layout::kControls) {
+    if (HWND hwnd = ChildOf(entry.id)) {
+      SetWindowPos(hwnd, above, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      above = hwnd;
+    }
+  }
+
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, form,
+                             nullptr, instance_, nullptr);
+  if (tooltip_) {
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = form;
+    tool.uId = reinterpret_cast<UINT_PTR>(text1_);
+    tool.lpszText = const_cast<wchar_t*>(kText1Tooltip);
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
+}
+
+void Form1Window::ApplyDpi(int dpi) {
+  dpi_ = dpi;
+  BuildFonts();
+  BuildBackground();
+  PlaceControls();
+  SetWindowPos(window_.get(), nullptr, 0, 0, Scale(layout::kClientWidth),
+               Scale(layout::kClientHeight), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(window_.get(), nullptr, FALSE);
+}
+
+void Form1Window::PlaceControls() {
+  for (const layout::ControlLayout& entry : layout::kControls) {
+    HWND hwnd = ChildOf(entry.id);
+    if (!hwnd) continue;
+    const RECT r = ScaledRect(entry.box);
+    // A drop-down list's window height includes its open list.
+    const int listRoom = entry.kind == layout::Kind::ComboBox ? Scale(120) : 0;
+    SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top + listRoom,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  FitComboHeight();
+}
+
+void Form1Window::FitComboHeight() {
+  // The closed list's height follows the height of its selection field: set that so the
+  // closed list is exactly as high as the layout says.
+  const int target = Scale(layout::Find(Control::Combo1)->box.h);
+  SIZE text = MeasureText(ScreenDc().get(), FontOf(Control::Combo1), L"Shutdown");
+  SendMessageW(combo1_, CB_SETITEMHEIGHT, 0, text.cy);
+  int field = target - Scale(6);
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    SendMessageW(combo1_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), field);
+    RECT r{};
+    GetWindowRect(combo1_, &r);
+    const int off = target - (r.bottom - r.top);
+    if (off == 0) break;
+    field += off;
+  }
+}
+
+void Form1Window::CenterOnScreen() {
+  HMONITOR monitor = MonitorFromWindow(window_.get(), MONITOR_DEFAULTTOPRIMARY);
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  GetMonitorInfoW(monitor, &info);
+  const RECT& screen = info.rcMonitor;
+  const int w = Scale(layout::kClientWidth);
+  const int h = Scale(layout::kClientHeight);
+  SetWindowPos(window_.get(), nullptr, screen.left + (screen.right - screen.left - w) / 2,
+               screen.top + (screen.bottom - screen.top - h) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form1Window::OnDpiChanged(int dpi, const RECT& suggested) {
+  ApplyDpi(dpi);
+  SetWindowPos(window_.get(), nullptr, suggested.left, suggested.top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace orvane::win32
