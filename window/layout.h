@@ -82,6 +82,12 @@ inline constexpr Color kColorKey = Rgb(255, 255, 255);
 inline constexpr Color kHoverColor = 255;
 inline constexpr Color kRestColor = 0;
 
+// A system colour as the keyed window draws it: one that equals the key (white text in a
+// high-contrast or dark scheme) would be cut out and let clicks through, so it is drawn one step
+// off, (254, 254, 254). The minutes field's background is the one system colour drawn as it is:
+// its inside is meant to be see-through.
+constexpr Color OffKey(Color rgb) { return rgb == kColorKey ? Rgb(254, 254, 254) : rgb; }
+
 // Looks a control up in kControls; nullptr for Form1 and the timers.
 const ControlLayout* Find(Control c);
 

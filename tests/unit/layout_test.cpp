@@ -39,5 +39,13 @@ TEST(LayoutTest, NamesMatchTheEnum) {
   EXPECT_EQ(ControlName(Control::wktats), "wktats");
 }
 
+// Only the key itself moves, and only by one step; every other colour is drawn as it is.
+TEST(LayoutTest, OffKeyMovesOnlyTheKey) {
+  EXPECT_EQ(layout::OffKey(layout::kColorKey), Rgb(254, 254, 254));
+  for (Color c : {Rgb(0, 0, 0), Rgb(254, 254, 254), Rgb(255, 255, 254), Rgb(254, 255, 255), Rgb(255, 0, 0)}) {
+    EXPECT_EQ(layout::OffKey(c), c) << std::hex << c;
+  }
+}
+
 }  // namespace
 }  // namespace orvane
