@@ -12,6 +12,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -220,6 +221,9 @@ class Form1QtTest : public QObject {
       const QPalette palette = form_->Widget(c)->palette();
       QVERIFY(palette.color(QPalette::Disabled, role) != palette.color(QPalette::Active, role));
     }
+    // ... but the field keeps its white inside, see-through under the key, right of its digits.
+    const layout::Rect& field = layout::Find(Control::Text1)->box;
+    QTRY_VERIFY(!form_->SkinShape().contains(QPoint(field.x + field.w - 6, field.y + field.h / 2)));
 
     Tick(Control::Timer1);
     QCOMPARE(Text(Control::Label2), "1");
@@ -385,11 +389,12 @@ class Form1QtTest : public QObject {
   }
 
   // At any scale the shape is the picture's own outside the controls: the 1x picture at scale 1,
-  // the 2x rendition folded back to logical pixels at scale 2 (ctest runs this at both).
+  // the rendition drawn for the scale folded back to logical pixels elsewhere (ctest runs this
+  // at 1, 1.5 and 2).
   void shapeMatchesThePictureAtThisScale() {
-    const int scale = form_->devicePixelRatioF() >= 1.5 ? 2 : 1;
-    QCOMPARE(form_->Background().devicePixelRatio(), qreal(scale));
-    QCOMPARE(form_->Background().width(), 504 * scale);
+    const qreal scale = form_->devicePixelRatioF();
+    QCOMPARE(form_->Background().devicePixelRatio(), scale);
+    QCOMPARE(form_->Background().width(), qRound(504 * scale));
     const QImage picture = orvane::qt::LoadSkinPicture(":/art/background.bmp");
     QRegion controls;
     for (const layout::ControlLayout& entry : layout::kControls) {
@@ -406,10 +411,44 @@ class Form1QtTest : public QObject {
       }
     }
     QVERIFY(opaque > 10000);
-    qInfo("scale %d: %d of %d picture pixels differ from the shape", scale, mismatched, opaque);
+    qInfo("scale %g: %d of %d picture pixels differ from the shape", scale, mismatched, opaque);
     // The 2x rendition is drawn on its own, so its edges may fall a pixel apart from the 1x one.
     QVERIFY2(mismatched <= (scale == 1 ? 0 : opaque / 20),
              qPrintable(QString("%1 of %2 pixels differ").arg(mismatched).arg(opaque)));
+  }
+
+  // Under a dark scheme the system's texts are white, the key: the labels, the line and the
+  // field's digits are drawn one step off it, so they stay in the shape, seen and clickable.
+  void darkSchemeKeepsEveryTextInTheShape() {
+    const QPalette light = QApplication::palette();
+    QPalette dark(QColor(53, 53, 53), QColor(42, 42, 42));
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::Light}) {
+      dark.setColor(role, Qt::white);
+    }
+    QApplication::setPalette(dark);
+    const auto restore = qScopeGuard([&] { QApplication::setPalette(light); });
+    cleanup();
+    init();
+    QImage drawn(form_->size(), QImage::Format_RGB32);
+    form_->render(&drawn, QPoint(), QRegion(),
+                  QWidget::DrawWindowBackground | QWidget::DrawChildren | QWidget::IgnoreMask);
+    for (Control c : {Control::Label3, Control::Label5, Control::Label7, Control::Line1, Control::Text1}) {
+      const layout::Rect& b = layout::Find(c)->box;
+      int white = 0, offWhite = 0, inShape = 0;
+      for (int y = b.y; y <= b.y + b.h; ++y) {
+        for (int x = b.x; x < b.x + b.w; ++x) {
+          const QRgb p = drawn.pixel(x, y) & 0xFFFFFF;
+          white += p == 0xFFFFFF;
+          offWhite += p == 0xFEFEFE;
+          inShape += p == 0xFEFEFE && form_->SkinShape().contains(QPoint(x, y));
+        }
+      }
+      // Close alone stands on the picture's white.
+      QVERIFY2((white == 0 || c == Control::Label7) && offWhite > 0 && inShape == offWhite,
+               qPrintable(QString("%1: %2 white, %3 of %4 off-white in the shape")
+                              .arg(QString::fromLatin1(orvane::ControlName(c)))
+                              .arg(white).arg(inShape).arg(offWhite)));
+    }
   }
 
   // The shape of pixel data: runs per row, white left out, and the 2x rendition folded back to

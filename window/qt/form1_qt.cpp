@@ -1,5 +1,6 @@
 #include "window/qt/form1_qt.h"
 
+#include <xcb/shape.h>
 #include <xcb/xcb.h>
 
 #include <QApplication>
@@ -14,14 +15,18 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QStyleHints>
 #include <QTimer>
 #include <QWindow>
 #include <QtGui/qguiapplication_platform.h>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "window/layout.h"
 #include "window/qt/skin_mask_qt.h"
@@ -35,23 +40,51 @@ QString FromUtf8(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// Concrete values of the system colours, those of the usual light scheme.
-QColor ToQColor(Color color) {
-  if (IsSystemColor(color)) {
-    switch (color) {
-      case kSysWindow:
-        return QColor(255, 255, 255);
-      case kSysButtonFace:
-        return QColor(240, 240, 240);
-      case kSysDesktop:
-      case kSysWindowText:
-      case kSysButtonText:
-      default:
-        return QColor(0, 0, 0);
-    }
-  }
+QColor FromRgb(Color color) {
   return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
                 static_cast<int>((color >> 16) & 0xFF));
+}
+
+Color ToRgb(const QColor& color) {
+  return Rgb(static_cast<std::uint8_t>(color.red()), static_cast<std::uint8_t>(color.green()),
+             static_cast<std::uint8_t>(color.blue()));
+}
+
+QColor OffKey(const QColor& color) { return FromRgb(layout::OffKey(ToRgb(color))); }
+
+// The system colours are the desktop's palette, as the application was given it; the desktop
+// colour has no role there and stays black. Every one but the window colour (the minutes
+// field's see-through inside) is kept off the colour key.
+QColor ToQColor(Color color, QPalette::ColorGroup group = QPalette::Active) {
+  if (!IsSystemColor(color)) return FromRgb(color);
+  const QPalette palette = QGuiApplication::palette();
+  switch (color) {
+    case kSysWindow:
+      return palette.color(group, QPalette::Base);
+    case kSysWindowText:
+      return OffKey(palette.color(group, QPalette::Text));
+    case kSysButtonFace:
+      return OffKey(palette.color(group, QPalette::Button));
+    case kSysButtonText:
+      return OffKey(palette.color(group, QPalette::ButtonText));
+    case kSysDesktop:
+    default:
+      return QColor(0, 0, 0);
+  }
+}
+
+// The desktop's palette with every colour kept off the colour key: what the style draws of its
+// own (bevels, frames, the focus mark, greyed texts) stays visible and clickable.
+QPalette OffKeyPalette() {
+  QPalette palette = QGuiApplication::palette();
+  for (int g = 0; g < QPalette::NColorGroups; ++g) {
+    const auto group = static_cast<QPalette::ColorGroup>(g);
+    for (int r = 0; r < QPalette::NColorRoles; ++r) {
+      const auto role = static_cast<QPalette::ColorRole>(r);
+      palette.setColor(group, role, OffKey(palette.color(group, role)));
+    }
+  }
+  return palette;
 }
 
 QFont ToQFont(const layout::Font& font) {
@@ -131,6 +164,7 @@ Form1::Form1(PowerPlatform& platform) : QWidget(nullptr), events_(*this, platfor
   setFixedSize(layout::kClientWidth, layout::kClientHeight);
   setWindowTitle(FromUtf8(layout::kInitialCaption));
   setFont(ToQFont(layout::kWindowFont));
+  setPalette(OffKeyPalette());
   setMouseTracking(true);
   QIcon icon;
   for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
@@ -145,11 +179,30 @@ Form1::Form1(PowerPlatform& platform) : QWidget(nullptr), events_(*this, platfor
 Form1::~Form1() = default;
 
 void Form1::LoadBackground() {
-  const bool twice = devicePixelRatioF() >= 1.5;
-  background_ = QPixmap::fromImage(
-      LoadSkinPicture(twice ? ":/art/background@2x.bmp" : ":/art/background.bmp"));
-  background_.setDevicePixelRatio(twice ? 2.0 : 1.0);
-  boardShape_ = OpaqueRegion(background_.toImage(), qRgb(255, 255, 255), twice ? 2 : 1);
+  // The picture drawn at the screen's own scale, pixel for pixel. Other scales take the next
+  // larger one, scaled by nearest neighbour so that no colour blends with the white key.
+  struct Rendition {
+    qreal scale;
+    const char* file;
+  };
+  static constexpr std::array<Rendition, 5> kRenditions{{
+      {1.0, ":/art/background.bmp"},
+      {1.25, ":/art/win32/background@1.25x-rle8.bmp"},
+      {1.5, ":/art/win32/background@1.5x-rle8.bmp"},
+      {1.75, ":/art/win32/background@1.75x-rle8.bmp"},
+      {2.0, ":/art/background@2x.bmp"},
+  }};
+  const qreal dpr = devicePixelRatioF();
+  const Rendition* chosen = &kRenditions.back();
+  for (const Rendition& r : kRenditions) {
+    if (r.scale >= dpr - 0.01) {
+      chosen = &r;
+      break;
+    }
+  }
+  background_ = QPixmap::fromImage(LoadSkinPicture(chosen->file));
+  background_.setDevicePixelRatio(chosen->scale);
+  boardShape_ = OpaqueRegion(background_.toImage(), qRgb(255, 255, 255), chosen->scale);
 }
 
 // Painting over the picture's own non-white pixels (the board) with the background itself or
@@ -189,12 +242,22 @@ void Form1::BuildControls() {
       }
       case layout::Kind::TextBox: {
         text1_ = new QLineEdit(text, this);
+        // The sunken 3-D border of the form's home platform, whatever the desktop's style.
+        if (QStyle* sunken = QStyleFactory::create("Windows")) {
+          sunken->setParent(text1_);
+          text1_->setStyle(sunken);
+        }
         text1_->setFrame(true);
         text1_->setToolTip("Countdown when");
         text1_->setAccessibleName("Minutes");
         text1_->installEventFilter(this);
         SetEnabledColor(palette, QPalette::Text, ToQColor(entry.fore));
-        SetEnabledColor(palette, QPalette::Base, ToQColor(entry.back));
+        // Locked, the field keeps its background (see-through under the key) and greys its text.
+        for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+          palette.setColor(group, QPalette::Base, ToQColor(entry.back));
+        }
+        palette.setColor(QPalette::Disabled, QPalette::Text,
+                         ToQColor(entry.fore, QPalette::Disabled));
         widget = text1_;
         break;
       }
@@ -234,9 +297,11 @@ void Form1::BuildControls() {
     }
     widget->setObjectName(QString::fromLatin1(ControlName(entry.id)));
     QFont font = ToQFont(entry.font);
-    // Close stands on the white that the key cuts away: smoothed edges would leave a pale
-    // fringe around its letters, so it is drawn with hard edges.
-    if (entry.id == Control::Label7) font.setStyleStrategy(QFont::NoAntialias);
+    // Close stands on the white that the key cuts away, and the field's digits on its white
+    // inside: smoothed edges would leave a pale fringe around them, so they are drawn hard.
+    if (entry.id == Control::Label7 || entry.id == Control::Text1) {
+      font.setStyleStrategy(QFont::NoAntialias);
+    }
     widget->setFont(font);
     widget->setPalette(palette);
     widget->setGeometry(entry.box.x, entry.box.y, entry.box.w, entry.box.h);
@@ -408,18 +473,46 @@ void Form1::EndProgram() {
 
 void Form1::UpdateSkinShape() {
   if (!keyed_) return;
-  const int scale = devicePixelRatioF() >= 1.5 ? 2 : 1;
-  QImage image(size() * scale, QImage::Format_ARGB32_Premultiplied);
+  // Rendered in device pixels, as the screen shows them: at a scale such as 1.5 a logical
+  // pixel straddles device pixels, and a shape in logical pixels would show white ones.
+  const qreal scale = devicePixelRatioF();
+  QImage image(qRound(width() * scale), qRound(height() * scale), QImage::Format_ARGB32_Premultiplied);
   image.setDevicePixelRatio(scale);
   image.fill(Qt::white);
   rendering_ = true;
   render(&image, QPoint(), QRegion(),
          QWidget::DrawWindowBackground | QWidget::DrawChildren | QWidget::IgnoreMask);
   rendering_ = false;
-  const QRegion shape = OpaqueRegion(image, qRgb(255, 255, 255), scale);
-  if (shape == shape_ && !mask().isEmpty()) return;
-  shape_ = shape;
-  setMask(shape_);
+  const QRegion device = OpaqueRegion(image, qRgb(255, 255, 255));
+  if (device == deviceShape_ && shapeOnX_) return;
+  deviceShape_ = device;
+  shape_ = scale == 1 ? device : OpaqueRegion(image, qRgb(255, 255, 255), scale);
+  shapeOnX_ = ApplyDeviceShape();
+  if (!shapeOnX_ && mask() != shape_) setMask(shape_);
+}
+
+// Sets the X window's shape to the device pixels themselves; false where there is no X window
+// to shape (then the widget's own mask, in logical pixels, stands in).
+bool Form1::ApplyDeviceShape() {
+  auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (QGuiApplication::platformName() != "xcb" || !x11 || !x11->connection() ||
+      !testAttribute(Qt::WA_WState_Created)) {
+    return false;
+  }
+  std::vector<xcb_rectangle_t> rects;
+  rects.reserve(static_cast<std::size_t>(deviceShape_.rectCount()));
+  for (const QRect& r : deviceShape_) {
+    rects.push_back({static_cast<std::int16_t>(r.x()), static_cast<std::int16_t>(r.y()),
+                     static_cast<std::uint16_t>(r.width()), static_cast<std::uint16_t>(r.height())});
+  }
+  // Qt's own mask (set before the window existed) would come back over ours on its next use.
+  if (!mask().isEmpty()) clearMask();
+  xcb_connection_t* connection = x11->connection();
+  xcb_shape_rectangles(connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING,
+                       XCB_CLIP_ORDERING_UNSORTED, static_cast<xcb_window_t>(winId()), 0, 0,
+                       static_cast<std::uint32_t>(rects.size()), rects.data());
+  xcb_flush(connection);
+  return true;
 }
 
 void Form1::ScheduleSkinShape() {

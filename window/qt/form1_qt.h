@@ -99,6 +99,7 @@ class Form1 final : public QWidget, public FormControls {
   void SetX11TitleEmpty();
   int ScreenTop() const;
   bool PaintMayChangeShape(const QRegion& painted) const;
+  bool ApplyDeviceShape();
 
   Form1Events events_;
   std::array<QWidget*, kControlCount> widgets_{};
@@ -111,7 +112,9 @@ class Form1 final : public QWidget, public FormControls {
   QTimer* pinSoon_ = nullptr;
   bool keyed_ = false;
   bool rendering_ = false;
-  QRegion shape_;
+  QRegion shape_;        // logical pixels
+  QRegion deviceShape_;  // device pixels, as applied to the window
+  bool shapeOnX_ = false;   // deviceShape_ is the X window's shape
   QRegion boardShape_;  // the background picture's own non-white pixels
 
   Drag drag_ = Drag::None;

@@ -6,16 +6,22 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 
 namespace orvane::qt {
 
-QRegion OpaqueRegion(const QImage& source, QRgb key, int scale) {
+QRegion OpaqueRegion(const QImage& source, QRgb key, qreal scale) {
   if (scale < 1) scale = 1;
   const QImage image = source.convertToFormat(QImage::Format_RGB32);
-  const int width = image.width() / scale;
-  const int height = image.height() / scale;
+  const int width = static_cast<int>(image.width() / scale);
+  const int height = static_cast<int>(image.height() / scale);
   const QRgb opaqueKey = key | 0xFF000000u;
+  // The device pixels [first, last) that logical pixel i touches.
+  const auto first = [scale](int i) { return static_cast<int>(std::floor(i * scale)); };
+  const auto last = [scale](int i, int limit) {
+    return std::min(limit, static_cast<int>(std::ceil((i + 1) * scale)));
+  };
 
   // One band per row: the maximal runs of shape pixels, left to right. Runs of a row neither
   // touch nor overlap, which is what QRegion::setRects asks of its input.
@@ -23,11 +29,11 @@ QRegion OpaqueRegion(const QImage& source, QRgb key, int scale) {
   QList<bool> row(width);
   for (int y = 0; y < height; ++y) {
     row.fill(false);
-    for (int dy = 0; dy < scale; ++dy) {
-      const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y * scale + dy));
+    for (int dy = first(y); dy < last(y, image.height()); ++dy) {
+      const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(dy));
       for (int x = 0; x < width; ++x) {
-        for (int dx = 0; dx < scale && !row[x]; ++dx) {
-          row[x] = (line[x * scale + dx] | 0xFF000000u) != opaqueKey;
+        for (int dx = first(x); dx < last(x, image.width()) && !row[x]; ++dx) {
+          row[x] = (line[dx] | 0xFF000000u) != opaqueKey;
         }
       }
     }

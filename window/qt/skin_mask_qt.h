@@ -7,10 +7,10 @@
 
 namespace orvane::qt {
 
-// The region, in logical pixels, of the pixels of `source` that differ from `key`. An image
-// rendered at `scale` device pixels per logical pixel (1 or 2) counts a logical pixel as part of
-// the shape when any of its device pixels is.
-QRegion OpaqueRegion(const QImage& source, QRgb key, int scale = 1);
+// The region of the pixels of `source` that differ from `key`, in the image's own pixels (the
+// default) or folded to logical pixels for an image rendered at `scale` device pixels per
+// logical pixel: a logical pixel is part of the shape when any device pixel it touches is.
+QRegion OpaqueRegion(const QImage& source, QRgb key, qreal scale = 1);
 
 }  // namespace orvane::qt
 
