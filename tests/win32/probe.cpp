@@ -450,6 +450,10 @@ void Step(const std::vector<std::string>& f) {
         {"mdown", {WM_MBUTTONDOWN, MK_MBUTTON}}, {"up", {WM_LBUTTONUP, 0}}, {"move", {WM_MOUSEMOVE, 0}}};
     const auto& m = kMessages.at(arg(1));
     PostMessageW(Form(), m.first, m.second, ClientPoint(arg(2), arg(3)));
+  } else if (op == "unkey") {  // takes the colour key off: the window shows all that it draws
+    HWND form = Form();
+    SetWindowLongW(form, GWL_EXSTYLE, GetWindowLongW(form, GWL_EXSTYLE) & ~WS_EX_LAYERED);
+    RedrawWindow(form, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   } else if (op == "moveto") {  // moveto|x|y: the window, as another program would move it
     SetWindowPos(Form(), nullptr, Number(arg(1)), Number(arg(2)), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   } else if (op == "pointer") {  // pointer|x|y: the mouse pointer to a point of the client area

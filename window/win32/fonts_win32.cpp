@@ -106,13 +106,13 @@ SIZE MeasureText(HDC dc, HFONT font, std::wstring_view text) {
 }
 
 ChosenFont MakeFittedFont(HDC dc, const layout::Font& font, int dpi,
-                          std::span<const FitRule> rules) {
+                          std::span<const FitRule> rules, bool hard) {
   const std::wstring wanted = Widen(font.face);
   ChosenFont chosen;
   chosen.face = PickFace(dc, wanted);
   chosen.substituted = _wcsicmp(chosen.face.c_str(), wanted.c_str()) != 0;
   chosen.height = -MulDiv(font.centipoints, dpi, 7200);
-  const bool smooth = !OnlyOverColorKey(font);
+  const bool smooth = !hard && !OnlyOverColorKey(font);
   for (;;) {
     const LOGFONTW lf = MakeLogFont(chosen.face, chosen.height, font.bold, smooth);
     chosen.font.reset(CreateFontIndirectW(&lf));
@@ -129,7 +129,7 @@ bool SameFont(const layout::Font& a, const layout::Font& b) {
   return a.face == b.face && a.centipoints == b.centipoints && a.bold == b.bold;
 }
 
-ChosenFont MakeLayoutFont(HDC dc, const layout::Font& font, int dpi) {
+ChosenFont MakeLayoutFont(HDC dc, const layout::Font& font, int dpi, bool hard) {
   const auto scale = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
   std::vector<FitRule> rules;
   for (const layout::ControlLayout& user : layout::kControls) {
@@ -155,7 +155,7 @@ ChosenFont MakeLayoutFont(HDC dc, const layout::Font& font, int dpi) {
         break;
     }
   }
-  return MakeFittedFont(dc, font, dpi, rules);
+  return MakeFittedFont(dc, font, dpi, rules, hard);
 }
 
 }  // namespace orvane::win32

@@ -35,12 +35,14 @@ struct ChosenFont {
 };
 
 // The font for a layout font at a DPI; a substitute shrinks until every rule holds.
-ChosenFont MakeFittedFont(HDC dc, const layout::Font& font, int dpi, std::span<const FitRule> rules);
+ChosenFont MakeFittedFont(HDC dc, const layout::Font& font, int dpi, std::span<const FitRule> rules,
+                          bool hard = false);
 
 bool SameFont(const layout::Font& a, const layout::Font& b);
 
-// The font of the layout at a DPI, fitted to every text of the layout that uses it.
-ChosenFont MakeLayoutFont(HDC dc, const layout::Font& font, int dpi);
+// The font of the layout at a DPI, fitted to every text of the layout that uses it; `hard`
+// draws it without smoothing.
+ChosenFont MakeLayoutFont(HDC dc, const layout::Font& font, int dpi, bool hard = false);
 
 // Width and height of a single line of text in a font.
 SIZE MeasureText(HDC dc, HFONT font, std::wstring_view text);

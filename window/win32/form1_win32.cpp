@@ -123,6 +123,10 @@ LRESULT Form1Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
     case WM_CTLCOLORLISTBOX:
       return OnCtlColorListBox(reinterpret_cast<HDC>(wp));
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:  // what a disabled edit control asks
+      if (reinterpret_cast<HWND>(lp) == text1_) return OnCtlColorText1(reinterpret_cast<HDC>(wp));
+      return DefWindowProcW(hwnd, msg, wp, lp);
     case WM_ACTIVATE:
       OnActivate(LOWORD(wp) != WA_INACTIVE);
       return 0;
@@ -290,10 +294,13 @@ void Form1Window::SetForeColor(Control c, Color color) {
 
 void Form1Window::SetTop(Control c, int top) {
   if (c != Control::Form1) throw std::invalid_argument(std::string(ControlName(c)) + " has no Top");
+  // Top is measured from the top of the monitor that holds the window: on one monitor that is
+  // the screen's top, and a monitor lower than its neighbours keeps the window on itself.
+  const int y = MonitorArea(MONITOR_DEFAULTTONEAREST).top + top;
   RECT r{};
   GetWindowRect(window_.get(), &r);
-  if (r.top == top) return;
-  SetWindowPos(window_.get(), nullptr, r.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (r.top == y) return;
+  SetWindowPos(window_.get(), nullptr, r.left, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form1Window::MsgBox(std::string_view prompt, int style, std::string_view title) {

@@ -73,6 +73,7 @@ class Form1Window final : public FormControls {
   void OnMouseMove(POINT at);
   LRESULT OnDrawItem(const DRAWITEMSTRUCT& item);
   LRESULT OnCtlColorListBox(HDC dc);
+  LRESULT OnCtlColorText1(HDC dc);
   void OnActivate(bool active);
   void OnDpiChanged(int dpi, const RECT& suggested);
 
@@ -83,6 +84,8 @@ class Form1Window final : public FormControls {
   void PlaceControls();
   void FitComboHeight();
   void CenterOnScreen();
+  RECT MonitorArea(DWORD fallback) const;  // the monitor that holds the window
+  void UseClassicLook(HWND control);
   void MoveFocus(bool backwards);
   void FocusFirstEnabledAfter(HWND disabled);
 
@@ -101,6 +104,9 @@ class Form1Window final : public FormControls {
   static int Index(Control c) { return static_cast<int>(c); }
 
   HINSTANCE instance_;
+  UniqueModule uxtheme_;
+  using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+  SetWindowThemeFn setWindowTheme_ = nullptr;
   Form1Events events_;
   UniqueWindow window_;
   HWND text1_ = nullptr;
@@ -111,14 +117,13 @@ class Form1Window final : public FormControls {
   HWND savedFocus_ = nullptr;
 
   int dpi_ = 96;
-  UniqueBitmap picture1x_;
-  UniqueBitmap picture2x_;
   UniqueBitmap background_;  // the picture at the current DPI, client-sized
   struct FontSlot {
     layout::Font font;
     ChosenFont chosen;
   };
   std::vector<FontSlot> fonts_;
+  ChosenFont text1Font_;  // the window font without smoothing, for the minutes field
   UniqueBrush desktopBrush_;
 
   std::array<std::string, kControlCount> captions_{};  // labels' captions

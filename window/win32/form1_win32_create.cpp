@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "window/win32/resource_ids.h"
+#include "window/win32/system_win32.h"
 #include "window/win32/text_win32.h"
 
 namespace orvane::win32 {
@@ -13,19 +14,6 @@ namespace {
 constexpr wchar_t kText1Tooltip[] = L"Countdown when";
 
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
-
-// Classic drawing for a push button, so that its face has the system button-face colour
-// under every visual style: a style that paints faces pure white would make the colour key cut
-// the buttons out. uxtheme is looked up, as systems before XP lack it.
-void UseButtonFaceColour(HWND button) {
-  static HMODULE uxtheme = LoadLibraryW(L"uxtheme.dll");
-  static const auto setWindowTheme = uxtheme
-      ? reinterpret_cast<SetWindowThemeFn>(
-            reinterpret_cast<void (*)()>(GetProcAddress(uxtheme, "SetWindowTheme")))
-      : nullptr;
-  if (setWindowTheme) setWindowTheme(button, L" ", L" ");  // no such theme: classic
-}
 
 // GetDpiForWindow where the system has it (Windows 10 1607 on), else the screen's DPI.
 int DpiOf(HWND hwnd) {
@@ -56,6 +44,11 @@ Form1Window::~Form1Window() {
 
 std::unique_ptr<Form1Window> Form1Window::Create(HINSTANCE instance, PowerPlatform& platform) {
   std::unique_ptr<Form1Window> form(new Form1Window(instance, platform));
+  form->uxtheme_ = LoadSystemLibrary(L"uxtheme.dll");
+  if (form->uxtheme_) {
+    form->setWindowTheme_ = reinterpret_cast<SetWindowThemeFn>(reinterpret_cast<void (*)()>(
+        GetProcAddress(form->uxtheme_.get(), "SetWindowTheme")));
+  }
 
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
@@ -77,13 +70,6 @@ std::unique_ptr<Form1Window> Form1Window::Create(HINSTANCE instance, PowerPlatfo
                               layout::kClientHeight, nullptr, nullptr, instance, form.get());
   if (!hwnd) throw std::runtime_error("the window could not be created");
 
-  // The resources are run-length compressed, which a DIB section cannot hold: they load as
-  // bitmaps compatible with the screen, every colour exact (pure white stays pure white).
-  form->picture1x_.reset(static_cast<HBITMAP>(
-      LoadImageW(instance, MAKEINTRESOURCEW(IDB_BACKGROUND), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
-  form->picture2x_.reset(static_cast<HBITMAP>(
-      LoadImageW(instance, MAKEINTRESOURCEW(IDB_BACKGROUND_2X), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
-  if (!form->picture1x_ || !form->picture2x_) throw std::runtime_error("the picture is missing");
   form->desktopBrush_.reset(CreateSolidBrush(form->ToColorRef(kSysDesktop)));
 
   form->CreateControls();
@@ -97,7 +83,10 @@ void Form1Window::CreateControls() {
   HWND form = window_.get();
   const auto child = [&](DWORD exStyle, const wchar_t* cls, Control c, DWORD style, int id) {
     const std::wstring text = Widen(layout::Find(c)->text);
-    HWND hwnd = CreateWindowExW(exStyle, cls, text.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | style,
+    // Siblings clip each other, so that where Stop overlaps Start the one above always wins,
+    // whichever repaints last.
+    HWND hwnd = CreateWindowExW(exStyle, cls, text.c_str(),
+                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | style,
                                 0, 0, 0, 0, form, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                 instance_, nullptr);
     if (!hwnd) throw std::runtime_error("a control could not be created");
@@ -114,8 +103,9 @@ void Form1Window::CreateControls() {
   }
   command1_ = child(0, WC_BUTTONW, Control::Command1, BS_PUSHBUTTON, kCommand1Id);
   command2_ = child(0, WC_BUTTONW, Control::Command2, BS_PUSHBUTTON, kCommand2Id);
-  UseButtonFaceColour(command1_);
-  UseButtonFaceColour(command2_);
+  UseClassicLook(text1_);
+  UseClassicLook(command1_);
+  UseClassicLook(command2_);
 
   // Stacking from the top down as the layout lists it; the tab order is kept by MoveFocus.
   HWND above = HWND_TOP;
@@ -180,12 +170,25 @@ void Form1Window::FitComboHeight() {
   }
 }
 
-void Form1Window::CenterOnScreen() {
-  HMONITOR monitor = MonitorFromWindow(window_.get(), MONITOR_DEFAULTTOPRIMARY);
+// Classic drawing: the buttons' faces in the system button-face colour under every visual style
+// (a style that paints faces pure white would make the colour key cut the buttons out), and the
+// minutes field's sunken 3-D border instead of a style's flat one. uxtheme is looked up, as
+// systems before XP lack it.
+void Form1Window::UseClassicLook(HWND control) {
+  if (setWindowTheme_) setWindowTheme_(control, L" ", L" ");  // no such theme: classic
+}
+
+RECT Form1Window::MonitorArea(DWORD fallback) const {
   MONITORINFO info{};
   info.cbSize = sizeof info;
-  GetMonitorInfoW(monitor, &info);
-  const RECT& screen = info.rcMonitor;
+  if (!GetMonitorInfoW(MonitorFromWindow(window_.get(), fallback), &info)) {
+    return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  }
+  return info.rcMonitor;
+}
+
+void Form1Window::CenterOnScreen() {
+  const RECT screen = MonitorArea(MONITOR_DEFAULTTOPRIMARY);
   const int w = Scale(layout::kClientWidth);
   const int h = Scale(layout::kClientHeight);
   SetWindowPos(window_.get(), nullptr, screen.left + (screen.right - screen.left - w) / 2,

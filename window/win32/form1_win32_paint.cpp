@@ -1,15 +1,32 @@
 #include "window/win32/form1_win32.h"
 
 #include <algorithm>
+#include <array>
+#include <stdexcept>
+#include <utility>
 
+#include "window/win32/resource_ids.h"
 #include "window/win32/text_win32.h"
 
 namespace orvane::win32 {
 namespace {
 
-// Picture sizes of the 1x and 2x renditions.
+// Picture size of the 1x rendition.
 constexpr int kPictureWidth = 504;
 constexpr int kPictureHeight = 360;
+
+// The renditions Orvane.exe carries, each drawn for the DPI of a usual display scale.
+struct Rendition {
+  int dpi;
+  int resource;
+};
+constexpr std::array<Rendition, 5> kRenditions{{
+    {96, IDB_BACKGROUND},
+    {120, IDB_BACKGROUND_125},
+    {144, IDB_BACKGROUND_150},
+    {168, IDB_BACKGROUND_175},
+    {192, IDB_BACKGROUND_2X},
+}};
 
 }  // namespace
 
@@ -22,7 +39,13 @@ void Form1Window::BuildFonts() {
     if (std::any_of(fonts.begin(), fonts.end(), same)) continue;
     fonts.push_back({entry.font, MakeLayoutFont(screen.get(), entry.font, dpi_)});
   }
-  fonts_ = std::move(fonts);
+  // The field's digits stand on its white inside, which the key cuts away: drawn without
+  // smoothing, no pale or coloured fringe stays around them.
+  ChosenFont text1Font = MakeLayoutFont(screen.get(), layout::Find(Control::Text1)->font, dpi_, true);
+  // The controls get the new fonts before the old ones are deleted: a control never holds a
+  // deleted font, not even between two messages.
+  std::vector<FontSlot> oldFonts = std::exchange(fonts_, std::move(fonts));
+  ChosenFont oldText1Font = std::exchange(text1Font_, std::move(text1Font));
   for (const layout::ControlLayout& entry : layout::kControls) {
     if (HWND hwnd = ChildOf(entry.id)) {
       SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(entry.id)), TRUE);
@@ -31,8 +54,22 @@ void Form1Window::BuildFonts() {
 }
 
 void Form1Window::BuildBackground() {
-  // At 96 DPI the picture is copied pixel for pixel. Elsewhere the 2x rendition is scaled by
-  // nearest neighbour: no blended colours, so the white key still cuts exactly.
+  // The rendition drawn for this DPI is copied pixel for pixel. Another DPI takes the next
+  // larger rendition (the largest above 200 %), scaled by nearest neighbour: no blended colours,
+  // so the white key still cuts exactly.
+  const Rendition* rendition = &kRenditions.back();
+  for (const Rendition& r : kRenditions) {
+    if (r.dpi >= dpi_) {
+      rendition = &r;
+      break;
+    }
+  }
+  // The resources are run-length compressed, which a DIB section cannot hold: they load as
+  // bitmaps compatible with the screen, every colour exact (pure white stays pure white). Only
+  // the one in use is loaded, and only while the window's picture is made from it.
+  UniqueBitmap picture(static_cast<HBITMAP>(LoadImageW(
+      instance_, MAKEINTRESOURCEW(rendition->resource), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+  if (!picture) throw std::runtime_error("the picture is missing");
   const int w = Scale(layout::kClientWidth);
   const int h = Scale(layout::kClientHeight);
   ScreenDc screen;
@@ -41,14 +78,14 @@ void Form1Window::BuildBackground() {
   UniqueMemoryDc from(CreateCompatibleDC(screen.get()));
   {
     SelectedObject selectedTo(to.get(), target.get());
-    if (dpi_ == 96) {
-      SelectedObject selectedFrom(from.get(), picture1x_.get());
+    SelectedObject selectedFrom(from.get(), picture.get());
+    if (rendition->dpi == dpi_) {
       BitBlt(to.get(), 0, 0, w, h, from.get(), 0, 0, SRCCOPY);
     } else {
-      SelectedObject selectedFrom(from.get(), picture2x_.get());
       SetStretchBltMode(to.get(), COLORONCOLOR);
       StretchBlt(to.get(), 0, 0, Scale(kPictureWidth), Scale(kPictureHeight), from.get(), 0, 0,
-                 2 * kPictureWidth, 2 * kPictureHeight, SRCCOPY);
+                 MulDiv(kPictureWidth, rendition->dpi, 96), MulDiv(kPictureHeight, rendition->dpi, 96),
+                 SRCCOPY);
     }
   }
   background_ = std::move(target);
@@ -103,16 +140,16 @@ LRESULT Form1Window::OnDrawItem(const DRAWITEMSTRUCT& item) {
   // The list's own colours; the highlight marks the chosen item, and the closed list only
   // while it has the focus.
   const bool highlight = selected && (!field || GetFocus() == combo1_);
-  HBRUSH back = highlight ? GetSysColorBrush(COLOR_HIGHLIGHT) : desktopBrush_.get();
-  FillRect(item.hDC, &item.rcItem, back);
+  UniqueBrush highlightBrush(highlight ? CreateSolidBrush(ToColorRef(SystemColor(COLOR_HIGHLIGHT))) : nullptr);
+  FillRect(item.hDC, &item.rcItem, highlight ? highlightBrush.get() : desktopBrush_.get());
   if (item.itemID != static_cast<UINT>(-1)) {
     const auto length = SendMessageW(combo1_, CB_GETLBTEXTLEN, item.itemID, 0);
     std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
     SendMessageW(combo1_, CB_GETLBTEXT, item.itemID, reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<std::size_t>(std::max<LRESULT>(length, 0)));
     SetBkMode(item.hDC, TRANSPARENT);
-    SetTextColor(item.hDC, highlight ? GetSysColor(COLOR_HIGHLIGHTTEXT)
-                                     : ToColorRef(foreColors_[Index(Control::Combo1)]));
+    SetTextColor(item.hDC, ToColorRef(highlight ? SystemColor(COLOR_HIGHLIGHTTEXT)
+                                                : foreColors_[Index(Control::Combo1)]));
     RECT r = item.rcItem;
     r.left += Scale(2);
     SelectedObject selectedFont(item.hDC, FontOf(Control::Combo1));
@@ -127,6 +164,16 @@ LRESULT Form1Window::OnCtlColorListBox(HDC dc) {
   SetTextColor(dc, ToColorRef(foreColors_[Index(Control::Combo1)]));
   SetBkColor(dc, ToColorRef(kSysDesktop));
   return reinterpret_cast<LRESULT>(desktopBrush_.get());
+}
+
+// The minutes field, enabled or locked: its background is the window colour (pure white on the
+// usual schemes, so its inside stays see-through under the key); a locked field greys only its
+// text. Without this a locked field asks for the button face, an opaque grey box.
+LRESULT Form1Window::OnCtlColorText1(HDC dc) {
+  const bool locked = !IsWindowEnabled(text1_);
+  SetTextColor(dc, ToColorRef(locked ? SystemColor(COLOR_GRAYTEXT) : foreColors_[Index(Control::Text1)]));
+  SetBkColor(dc, ToColorRef(kSysWindow));
+  return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
 }
 
 RECT Form1Window::ScaledRect(const layout::Rect& r) const {
@@ -146,6 +193,7 @@ RECT Form1Window::LabelRect(Control label) const {
 }
 
 HFONT Form1Window::FontOf(Control c) const {
+  if (c == Control::Text1 && text1Font_.font) return text1Font_.font.get();
   const layout::ControlLayout* entry = layout::Find(c);
   const layout::Font& font = entry ? entry->font : layout::kWindowFont;
   for (const FontSlot& slot : fonts_) {
@@ -154,8 +202,12 @@ HFONT Form1Window::FontOf(Control c) const {
   return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
+// A system colour as the scheme has it, kept off the colour key (white text of a high-contrast
+// scheme would be cut out), except the window colour: the field's see-through inside.
 COLORREF Form1Window::ToColorRef(Color c) const {
-  return IsSystemColor(c) ? GetSysColor(static_cast<int>(c & 0xFF)) : static_cast<COLORREF>(c);
+  if (!IsSystemColor(c)) return static_cast<COLORREF>(c);
+  const COLORREF system = GetSysColor(static_cast<int>(c & 0xFF));
+  return c == kSysWindow ? system : static_cast<COLORREF>(layout::OffKey(system));
 }
 
 }  // namespace orvane::win32

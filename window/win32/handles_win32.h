@@ -18,6 +18,9 @@ struct GdiObjectDeleter {
 struct DcDeleter {
   void operator()(HDC h) const { DeleteDC(h); }
 };
+struct ModuleDeleter {
+  void operator()(HMODULE h) const { FreeLibrary(h); }
+};
 
 using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDeleter>;
 using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDeleter>;
@@ -25,6 +28,7 @@ using UniqueBrush = std::unique_ptr<std::remove_pointer_t<HBRUSH>, GdiObjectDele
 using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter>;
 using UniquePen = std::unique_ptr<std::remove_pointer_t<HPEN>, GdiObjectDeleter>;
 using UniqueMemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
+using UniqueModule = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleDeleter>;
 
 // Selects an object into a DC for the life of the scope and puts the previous one back.
 class SelectedObject {

@@ -8,6 +8,7 @@
 
 #include "power/power_platform.h"
 #include "window/win32/form1_win32.h"
+#include "window/win32/system_win32.h"
 #include "window/win32/text_win32.h"
 
 namespace {
@@ -29,6 +30,7 @@ LONG WINAPI ReportCrash(EXCEPTION_POINTERS* info) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  orvane::win32::RestrictDllSearchToSystem();
   SetUnhandledExceptionFilter(ReportCrash);
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
