@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+#include <algorithm>
 #include <memory>
 
 #include "tests/unit/fakes.h"
@@ -349,6 +350,23 @@ class Form1QtTest : public QObject {
     QCOMPARE(form_->y(), 80);
     Tick(Control::wktats);
     QCOMPARE(form_->y(), 0);
+  }
+
+  // With two screens one above the other, the pin holds the top of the screen that holds the
+  // window, not the top of the whole desktop (ctest runs this on two such screens).
+  void pinHoldsTheTopOfTheWindowsOwnScreen() {
+    QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.size() < 2) QSKIP("needs two screens, one above the other");
+    std::sort(screens.begin(), screens.end(),
+              [](QScreen* a, QScreen* b) { return a->geometry().top() < b->geometry().top(); });
+    for (QScreen* screen : {screens.back(), screens.front()}) {
+      const QRect area = screen->geometry();
+      form_->move(area.left() + 100, area.top() + 120);
+      QTRY_COMPARE(form_->screen(), screen);
+      QTRY_COMPARE(form_->y(), area.top());
+      Tick(Control::wktats);
+      QCOMPARE(form_->pos(), QPoint(area.left() + 100, area.top()));
+    }
   }
 
   // The shape is the non-white pixels of what is drawn: the board and the letters of "Close",
