@@ -20,6 +20,7 @@
 #include <QtGui/qguiapplication_platform.h>
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -178,19 +179,15 @@ void Form1::BuildControls() {
         SetEnabledColor(palette, QPalette::WindowText, ToQColor(entry.fore));
         widget = label;
         if (entry.id == Control::Label7) {
-          connect(label, &SkinLabel::mouseMoved, this, [this] {
-            if (!ended_) events_.Label7_MouseMove();
-          });
-          connect(label, &SkinLabel::clicked, this, [this] {
-            if (!ended_) events_.Label7_Click();
-          });
+          connect(label, &SkinLabel::mouseMoved, this, [this] { events_.Handle(Event::Label7_MouseMove); });
+          connect(label, &SkinLabel::clicked, this, [this] { events_.Handle(Event::Label7_Click); });
         }
         break;
       }
       case layout::Kind::TextBox: {
         text1_ = new QLineEdit(text, this);
         text1_->setFrame(true);
-        text1_->setToolTip("Countdown when");
+        text1_->setToolTip(FromUtf8(entry.tooltip));
         text1_->setAccessibleName("Minutes");
         text1_->installEventFilter(this);
         SetEnabledColor(palette, QPalette::Text, ToQColor(entry.fore));
@@ -219,11 +216,8 @@ void Form1::BuildControls() {
         button->setDefault(false);
         SetEnabledColor(palette, QPalette::ButtonText, ToQColor(entry.fore));
         SetEnabledColor(palette, QPalette::Button, ToQColor(entry.back));
-        const auto handler = entry.id == Control::Command1 ? &Form1Events::Command1_Click
-                                                          : &Form1Events::Command2_Click;
-        connect(button, &QPushButton::clicked, this, [this, handler] {
-          if (!ended_) (events_.*handler)();
-        });
+        const Event click = entry.id == Control::Command1 ? Event::Command1_Click : Event::Command2_Click;
+        connect(button, &QPushButton::clicked, this, [this, click] { events_.Handle(click); });
         widget = button;
         break;
       }
@@ -234,9 +228,7 @@ void Form1::BuildControls() {
     }
     widget->setObjectName(QString::fromLatin1(ControlName(entry.id)));
     QFont font = ToQFont(entry.font);
-    // Close stands on the white that the key cuts away: smoothed edges would leave a pale
-    // fringe around its letters, so it is drawn with hard edges.
-    if (entry.id == Control::Label7) font.setStyleStrategy(QFont::NoAntialias);
+    if (entry.hardEdges) font.setStyleStrategy(QFont::NoAntialias);
     widget->setFont(font);
     widget->setPalette(palette);
     widget->setGeometry(entry.box.x, entry.box.y, entry.box.w, entry.box.h);
@@ -255,24 +247,16 @@ void Form1::BuildControls() {
 }
 
 void Form1::BuildTimers() {
-  using Handler = void (Form1Events::*)();
   for (const layout::TimerLayout& entry : layout::kTimers) {
     auto* timer = new QTimer(this);
     timer->setObjectName(QString::fromLatin1(ControlName(entry.id)));
-    Handler handler = entry.id == Control::Timer1   ? &Form1Events::Timer1_Timer
-                      : entry.id == Control::Timer2 ? &Form1Events::Timer2_Timer
-                                                   : &Form1Events::wktats_Timer;
-    int interval = entry.intervalMs;
-    if (entry.id == Control::wktats) {
-      // A 1 ms timer costs a few per cent of a core for nothing: the window's move events pin it
-      // at once (moveEvent), and this slow tick only catches a place change we were not told of.
-      interval = 1000;
-    }
-    timer->setInterval(interval);
-    timer->setTimerType(Qt::PreciseTimer);
-    connect(timer, &QTimer::timeout, this, [this, handler] {
-      if (!ended_) (events_.*handler)();
-    });
+    const Event tick = entry.id == Control::Timer1   ? Event::Timer1_Timer
+                       : entry.id == Control::Timer2 ? Event::Timer2_Timer
+                                                    : Event::wktats_Timer;
+    timer->setInterval(entry.intervalMs);
+    // The minute and the dots keep their beat; the pin's slow tick may drift with the system.
+    timer->setTimerType(entry.id == Control::wktats ? Qt::CoarseTimer : Qt::PreciseTimer);
+    connect(timer, &QTimer::timeout, this, [this, tick] { events_.Handle(tick); });
     timers_[Index(entry.id)] = timer;
     if (entry.enabledAtCreation) timer->start();
   }
@@ -286,21 +270,18 @@ void Form1::BuildTimers() {
   pinSoon_ = new QTimer(this);
   pinSoon_->setSingleShot(true);
   pinSoon_->setInterval(0);
-  connect(pinSoon_, &QTimer::timeout, this, [this] {
-    if (!ended_) events_.wktats_Timer();
-  });
+  connect(pinSoon_, &QTimer::timeout, this, [this] { events_.Handle(Event::Form_Moved); });
 }
 
 void Form1::LoadAndShow() {
-  events_.Form_Load();
-  if (ended_) return;
+  // Centred across, then Form_Load, which ends with the pin: the first frame is at the top.
   const QRect screenArea = screen()->geometry();
   move(screenArea.center() - QPoint(width() / 2, height() / 2));
+  events_.Handle(Event::Form_Load);
+  if (ended_) return;
   show();
   combo_->setFocus(Qt::OtherFocusReason);
   UpdateSkinShape();
-  // Shown centred; the pin's first tick comes at once, as with the form's 1 ms timer.
-  pinSoon_->start();
 }
 
 QWidget* Form1::Widget(Control c) const { return widgets_[Index(c)]; }
@@ -406,6 +387,18 @@ void Form1::EndProgram() {
   QCoreApplication::exit(0);
 }
 
+void Form1::EndWithError(std::string_view procedure, std::string_view what) {
+  EndProgram();
+  QMessageBox box(QMessageBox::Critical, "Orvane",
+                  "Orvane stopped because of an unexpected error in " + FromUtf8(procedure) +
+                      ":\n\n" + FromUtf8(what),
+                  QMessageBox::Ok);
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+  std::fflush(nullptr);
+  std::_Exit(1);
+}
+
 void Form1::UpdateSkinShape() {
   if (!keyed_) return;
   const int scale = devicePixelRatioF() >= 1.5 ? 2 : 1;
@@ -459,14 +452,12 @@ void Form1::paintEvent(QPaintEvent* event) {
 }
 
 void Form1::mousePressEvent(QMouseEvent* event) {
-  if (ended_) return;
   pressGlobal_ = event->globalPosition().toPoint();
   dragButton_ = event->button();
-  events_.Form_MouseDown();
+  events_.Handle(Event::Form_MouseDown);
 }
 
 void Form1::mouseMoveEvent(QMouseEvent* event) {
-  if (ended_) return;
   const QPoint global = event->globalPosition().toPoint();
   if (drag_ == Drag::Pending && event->buttons() != Qt::NoButton &&
       (global - pressGlobal_).manhattanLength() >= QApplication::startDragDistance()) {
@@ -482,7 +473,7 @@ void Form1::mouseMoveEvent(QMouseEvent* event) {
     to.setY(std::max(to.y(), ScreenTop()));
     move(to);
   }
-  events_.Form_MouseMove();
+  events_.Handle(Event::Form_MouseMove);
 }
 
 void Form1::mouseReleaseEvent(QMouseEvent*) { drag_ = Drag::None; }
@@ -496,7 +487,7 @@ void Form1::moveEvent(QMoveEvent* event) {
 void Form1::closeEvent(QCloseEvent* event) {
   // Closed from outside (the window manager): the program ends, without the goodbye box.
   event->accept();
-  EndProgram();
+  events_.Handle(Event::Form_Closed);
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
@@ -509,16 +500,13 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
       break;
     case QEvent::FocusIn:
     case QEvent::FocusOut: {
-      if (watched != text1_ || ended_) break;
+      if (watched != text1_) break;
       // Switching windows (a message box, another program) or opening a popup moves no focus
       // inside the form.
       const auto reason = static_cast<QFocusEvent*>(event)->reason();
-      if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) break;
-      if (event->type() == QEvent::FocusIn) {
-        events_.Text1_GotFocus();
-      } else {
-        events_.Text1_LostFocus();
-      }
+      const bool outside = reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
+      events_.Handle(event->type() == QEvent::FocusIn ? Event::Text1_GotFocus : Event::Text1_LostFocus,
+                     outside ? FocusPeer::OutsideWindow : FocusPeer::InsideWindow);
       break;
     }
     default:

@@ -10,8 +10,6 @@
 namespace orvane::win32 {
 namespace {
 
-constexpr wchar_t kText1Tooltip[] = L"Countdown when";
-
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
 
@@ -129,15 +127,19 @@ void Form1Window::CreateControls() {
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, form,
                              nullptr, instance_, nullptr);
-  if (tooltip_) {
+  for (const layout::ControlLayout& entry : layout::kControls) {
+    HWND hwnd = ChildOf(entry.id);
+    if (!tooltip_ || !hwnd || entry.tooltip.empty()) continue;
+    std::wstring text = Widen(entry.tooltip);  // the tooltip keeps a copy
     TOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = form;
-    tool.uId = reinterpret_cast<UINT_PTR>(text1_);
-    tool.lpszText = const_cast<wchar_t*>(kText1Tooltip);
+    tool.uId = reinterpret_cast<UINT_PTR>(hwnd);
+    tool.lpszText = text.data();
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }
+  SetWindowSubclass(text1_, Text1FocusProc, 1, reinterpret_cast<DWORD_PTR>(this));
 }
 
 void Form1Window::ApplyDpi(int dpi) {
