@@ -328,6 +328,15 @@ void Step(const std::vector<std::string>& f) {
       seen = "the window is hidden";
       return IsWindowVisible(WaitForm()) != FALSE;
     });
+  } else if (op == "visible-at-top") {  // shown, and at the top from the moment it is seen
+    HWND form = WaitForm();
+    WaitFor([&](std::string& seen) {
+      seen = "the window is hidden";
+      return IsWindowVisible(form) != FALSE;
+    });
+    RECT r{};
+    GetWindowRect(form, &r);
+    if (r.top != 0) throw Failure("first seen at " + RectText(r));
   } else if (op == "layered") {  // the white colour key, alone
     HWND form = Form();
     if (!(GetWindowLongW(form, GWL_EXSTYLE) & WS_EX_LAYERED)) throw Failure("not layered");
