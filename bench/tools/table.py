@@ -105,16 +105,16 @@ def main():
             if v:
                 parts.append(f"{label} {100.0 * v[0] / (v[2] * 1e9):.3f} % ({v[1] / v[2]:.1f} wake-ups/s)")
         print("wineserver of the prefix (shared by every Wine program in it): " + ", ".join(parts))
-    # Under Wine: Orvane.exe's own share is what it costs beyond an idle Wine window (notepad in
-    # the same prefix); the rest is Wine's.
+    # Under Wine: Orvane.exe's own share is what it costs beyond a plain idle window in the same
+    # prefix; the rest is Wine's.
     def figures(v):
         return f"{100.0 * v[0] / (v[2] * 1e9):.3f} % ({v[1] / v[2]:.2f} wake-ups/s)"
     for label, title in (("idle", "idle"), ("counting", "counting down")):
-        ours, base = cpu.get((label, "orvane.exe")), cpu.get((label, "notepad.exe"))
+        ours, base = cpu.get((label, "orvane.exe")), cpu.get((label, "wine-window"))
         if ours and base:
             extra = (100.0 * (ours[0] / (ours[2] * 1e9) - base[0] / (base[2] * 1e9)),
                      ours[1] / ours[2] - base[1] / base[2])
-            print(f"Orvane.exe {title}: {figures(ours)}; an idle Wine notepad {figures(base)}; "
+            print(f"Orvane.exe {title}: {figures(ours)}; a plain idle Wine window {figures(base)}; "
                   f"Orvane.exe's own share {extra[0]:.3f} % ({extra[1]:.2f} wake-ups/s), the rest is Wine's")
     for name in ("orvane.exe", "orvane.exe-x86"):
         if name in dlls:

@@ -506,6 +506,14 @@ void Step(const std::vector<std::string>& f) {
     ShowWindow(hwnd, SW_SHOWNOACTIVATE);
     UpdateWindow(hwnd);
     DestroyWindow(hwnd);
+  } else if (op == "idle-window") {  // a plain window that waits for messages until it is ended:
+    // what any idle window costs under Wine, for the bench
+    HWND hwnd = CreateWindowExW(0, L"STATIC", L"idle", WS_OVERLAPPEDWINDOW, 0, 0, 335, 265, nullptr,
+                                nullptr, nullptr, nullptr);
+    if (!hwnd) throw Failure("no window");
+    ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
   } else if (op == "sleep") {
     std::this_thread::sleep_for(std::chrono::milliseconds(Number(arg(1))));
   } else if (op == "gone") {  // the program has ended

@@ -108,7 +108,9 @@ LRESULT Form1Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_WINDOWPOSCHANGED:
       // The top pin acts the moment the window moves, so its timer can tick slowly.
-      if (!(reinterpret_cast<const WINDOWPOS*>(lp)->flags & SWP_NOMOVE)) events_.Handle(Event::Form_Moved);
+      if (!(reinterpret_cast<const WINDOWPOS*>(lp)->flags & SWP_NOMOVE)) {
+        events_.Handle(Event::Form_Moved);
+      }
       return DefWindowProcW(hwnd, msg, wp, lp);
     case WM_CLOSE:
       // Closed from the task bar or with Alt+F4: the program ends, without the goodbye box.
@@ -133,7 +135,9 @@ LRESULT Form1Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 void Form1Window::OnTimer(UINT_PTR id) {
   // A tick already queued when its timer was switched off is not delivered.
   if (id < 1 || id > timerOn_.size() || !timerOn_[id - 1]) return;
-  events_.Handle(id == kTimer1Id ? Event::Timer1_Timer : id == kTimer2Id ? Event::Timer2_Timer : Event::wktats_Timer);
+  events_.Handle(id == kTimer1Id   ? Event::Timer1_Timer
+                 : id == kTimer2Id ? Event::Timer2_Timer
+                                   : Event::wktats_Timer);
 }
 
 void Form1Window::OnCommand(int id, int code) {
