@@ -254,8 +254,9 @@ void Form1::BuildTimers() {
                        : entry.id == Control::Timer2 ? Event::Timer2_Timer
                                                     : Event::wktats_Timer;
     timer->setInterval(entry.intervalMs);
-    // The minute and the dots keep their beat; the pin's slow tick may drift with the system.
-    timer->setTimerType(entry.id == Control::wktats ? Qt::CoarseTimer : Qt::PreciseTimer);
+    // The minute keeps its beat to the millisecond. The dots and the pin may shift by a few per
+    // cent: a precise timer often wakes the program a moment early and then again on time.
+    timer->setTimerType(entry.id == Control::Timer1 ? Qt::PreciseTimer : Qt::CoarseTimer);
     connect(timer, &QTimer::timeout, this, [this, tick] { events_.Handle(tick); });
     timers_[Index(entry.id)] = timer;
     if (entry.enabledAtCreation) timer->start();
