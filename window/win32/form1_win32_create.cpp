@@ -182,6 +182,9 @@ void Form1Window::FitComboHeight() {
   }
 }
 
+// Centred across, and already at the top where the pin holds it, so that Form_Load's pin has
+// nothing to move while the window is hidden: under Wine a layered window moved while hidden was
+// now and then reported at one place and drawn at another.
 void Form1Window::CenterOnScreen() {
   HMONITOR monitor = MonitorFromWindow(window_.get(), MONITOR_DEFAULTTOPRIMARY);
   MONITORINFO info{};
@@ -189,10 +192,8 @@ void Form1Window::CenterOnScreen() {
   GetMonitorInfoW(monitor, &info);
   const RECT& screen = info.rcMonitor;
   const int w = Scale(layout::kClientWidth);
-  const int h = Scale(layout::kClientHeight);
-  SetWindowPos(window_.get(), nullptr, screen.left + (screen.right - screen.left - w) / 2,
-               screen.top + (screen.bottom - screen.top - h) / 2, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(window_.get(), nullptr, screen.left + (screen.right - screen.left - w) / 2, screen.top,
+               0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form1Window::OnDpiChanged(int dpi, const RECT& suggested) {
