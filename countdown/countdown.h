@@ -30,10 +30,8 @@ class Countdown {
   std::int16_t ElapsedMinutes() const { return ElapsedMinutes_; }
   std::int16_t ActionMode() const { return ActionMode_; }
 
- protected:
-  FormControls& form_;
-
  private:
+  FormControls& form_;
   ModPower power_;
   std::int16_t TargetMinutes_ = 0;
   std::int16_t ElapsedMinutes_ = 0;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,23 @@ inline constexpr int kControlCount = static_cast<int>(Control::wktats) + 1;
 
 // The control's name as the form knows it ("Text1", "wktats", ...).
 std::string_view ControlName(Control c);
+
+// The properties the event procedures read and write. Each exists on these controls only:
+//   Text       Form1 (its caption), Text1, Command1, Command2 (their captions), the labels
+//   Enabled    Text1, Combo1, Command1, Command2 and the three timers
+//   ListIndex  Combo1
+//   ForeColor  Text1, Combo1 and the labels
+//   Top        Form1
+// A procedure that reaches for a property its control lacks raises PropertyError, a run-time
+// error like any other: a box that names it, then the program ends with exit status 1. Both
+// front ends behave alike, since the check is made before the front end is asked.
+enum class Property : std::uint8_t { Text, Enabled, ListIndex, ForeColor, Top };
+bool HasProperty(Control c, Property p);
+
+class PropertyError : public std::runtime_error {
+ public:
+  PropertyError(Control c, Property p);
+};
 
 // 24-bit colour, red in the low byte. A value with the top bit set names a system colour by its
 // index in the low byte, as COLOR_BTNTEXT and friends number them.
@@ -80,6 +98,10 @@ class FormControls {
   virtual void ApplyColorKey() = 0;     // every pure-white pixel transparent and click-through
   virtual void BeginSystemMove() = 0;   // the interactive move a press on a title bar starts
   virtual void EndProgram() = 0;        // ends at once: no further event procedure runs
+
+  // The end for a run-time error that no procedure handles: a box naming the procedure and the
+  // error, then the program ends with exit status 1.
+  virtual void EndWithError(std::string_view procedure, std::string_view what) = 0;
 };
 
 }  // namespace orvane

@@ -36,19 +36,23 @@ struct ControlLayout {
   Color back;               // kTransparent for labels
   int tabIndex;             // -1 where the control has none
   bool autoSize;            // Label2 and Label3 size themselves to their text
+  std::string_view tooltip{};  // shown while the pointer rests on the control
+  bool hardEdges = false;   // drawn without smoothing: Close, the field's digits (on keyed white)
 };
 
 inline constexpr Color kTransparent = 0xFFFFFFFFu;
 
 inline constexpr Font kWindowFont{"Tahoma", 825, false};
 
-// The visible controls from the top of the stacking order downwards.
+// The visible controls from the top of the stacking order downwards. Close stands on the white
+// that the colour key cuts away: smoothed edges would leave a pale fringe around its letters, so
+// its text has hard edges.
 inline constexpr std::array<ControlLayout, 12> kControls{{
-    {Control::Text1, Kind::TextBox, {104, 176, 25, 19}, "0", kWindowFont, kSysWindowText, kSysWindow, 3, false},
+    {Control::Text1, Kind::TextBox, {104, 176, 25, 19}, "0", kWindowFont, kSysWindowText, kSysWindow, 3, false, "Countdown when", true},
     {Control::Command2, Kind::Button, {160, 144, 65, 25}, "Stop", kWindowFont, kSysButtonText, kSysButtonFace, 2, false},
     {Control::Command1, Kind::Button, {96, 144, 65, 25}, "Start", kWindowFont, kSysButtonText, kSysButtonFace, 1, false},
     {Control::Combo1, Kind::ComboBox, {96, 120, 129, 21}, "", {"MS Sans Serif", 825, false}, Rgb(0, 255, 0), kSysDesktop, 0, false},
-    {Control::Label7, Kind::Label, {280, 224, 33, 17}, "Close", {"Tahoma", 900, true}, kSysButtonText, kTransparent, 10, false},
+    {Control::Label7, Kind::Label, {280, 224, 33, 17}, "Close", {"Tahoma", 900, true}, kSysButtonText, kTransparent, 10, false, {}, true},
     {Control::Label6, Kind::Label, {176, 208, 9, 17}, "", {"Tahoma", 825, true}, kSysButtonText, kTransparent, 9, false},
     {Control::Line1, Kind::Line, {104, 200, 112, 0}, "", kWindowFont, kSysWindowText, kTransparent, -1, false},
     {Control::Label5, Kind::Label, {136, 176, 57, 17}, "Minute", {"Tempus Sans ITC", 975, true}, kSysButtonText, kTransparent, 8, false},
@@ -71,11 +75,20 @@ struct TimerLayout {
   int intervalMs;
   bool enabledAtCreation;
 };
+// wktats, the top pin, ticks every ten seconds, not every millisecond: the front ends pin the
+// window on every move the moment they hear of it (and before it is first shown), so the tick
+// only catches a change of place nobody told us of. An idle window should wake the process at
+// most once in five seconds, as the peers do, not a thousand times a second; ten leaves room
+// for the toolkit's own wake-ups.
+inline constexpr int kPinIntervalMs = 10000;
 inline constexpr std::array<TimerLayout, 3> kTimers{{
     {Control::Timer1, 60000, false},
     {Control::Timer2, 1000, false},
-    {Control::wktats, 1, true},
+    {Control::wktats, kPinIntervalMs, true},
 }};
+
+// A timer's row; nullptr for anything but the three timers.
+const TimerLayout* FindTimer(Control c);
 
 // The pure-white colour key and the Close label's two colours.
 inline constexpr Color kColorKey = Rgb(255, 255, 255);
@@ -91,7 +104,8 @@ constexpr Color OffKey(Color rgb) { return rgb == kColorKey ? Rgb(254, 254, 254)
 // Looks a control up in kControls; nullptr for Form1 and the timers.
 const ControlLayout* Find(Control c);
 
-// The controls that take the focus, in tab order (Combo1, Command1, Command2, Text1).
+// The controls that take the focus (labels and the line never do), by their tabIndex: Combo1,
+// Command1, Command2, Text1.
 std::span<const Control> TabOrder();
 
 }  // namespace orvane::layout

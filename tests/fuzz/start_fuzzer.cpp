@@ -19,7 +19,7 @@
 
 #include "countdown/countdown.h"
 #include "countdown/leading_number.h"
-#include "tests/unit/fakes.h"
+#include "tests/support/fakes.h"
 
 namespace {
 

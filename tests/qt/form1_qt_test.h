@@ -20,7 +20,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "tests/unit/fakes.h"
+#include "tests/support/fakes.h"
 #include "window/layout.h"
 #include "window/qt/form1_qt.h"
 #include "window/qt/skin_mask_qt.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/unit/fakes.h"
+#include "tests/support/fakes.h"
 
 namespace orvane {
 namespace {

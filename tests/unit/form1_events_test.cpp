@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
-#include "tests/unit/fakes.h"
+#include "tests/support/fakes.h"
 
 namespace orvane {
 namespace {
@@ -15,49 +17,208 @@ using testing::MessageBox;
 using testing::RecordingPowerPlatform;
 
 class Form1EventsTest : public ::testing::Test {
- protected:
+ public:
   MemoryForm form;
   RecordingPowerPlatform platform;
   Form1Events events{form, platform};
+
+  void Start(const char* minutes, std::int16_t index) {
+    form.SetText(Control::Text1, minutes);
+    form.listIndex = index;
+    events.Handle(Event::Command1_Click);
+  }
+  void Ticks(Event tick, int n) {
+    for (int i = 0; i < n; ++i) events.Handle(tick);
+  }
+  long Count(const std::string& line) const { return std::count(form.log.begin(), form.log.end(), line); }
 };
 
-TEST_F(Form1EventsTest, LoadGreetsThenKeysTheColour) {
-  events.Form_Load();
+TEST_F(Form1EventsTest, LoadGreetsKeysTheColourAndPinsBeforeTheFirstFrame) {
+  events.Handle(Event::Form_Load);
   EXPECT_EQ(form.boxes, (std::vector<MessageBox>{{"welCome :)", 48, "Velmo"}}));
-  EXPECT_EQ(form.log, (std::vector<std::string>{"MsgBox Velmo", "ApplyColorKey"}));
-}
-
-TEST_F(Form1EventsTest, CloseSaysGoodbyeThenEndsWithoutAnyRequest) {
-  form.SetText(Control::Text1, "5");
-  form.listIndex = 1;
-  events.Command1_Click();
-  for (int i = 0; i < 4; ++i) events.Timer1_Timer();
-  form.log.clear();
-  events.Label7_Click();
-  EXPECT_EQ(form.boxes, (std::vector<MessageBox>{{"good bye ..", 48, "Velmo"}}));
-  EXPECT_EQ(form.log, (std::vector<std::string>{"MsgBox Velmo", "EndProgram"}));
-  EXPECT_TRUE(platform.calls.empty());
+  EXPECT_EQ(form.log, (std::vector<std::string>{"MsgBox Velmo", "ApplyColorKey", "SetTop Form1 0"}));
+  EXPECT_EQ(form.top, 0);
 }
 
 TEST_F(Form1EventsTest, HoverColourFollowsTheLastMove) {
   EXPECT_EQ(form.ForeColor(Control::Label7), kSysButtonText) << "design-time colour at first";
-  events.Form_MouseMove();
+  events.Handle(Event::Form_MouseMove);
   EXPECT_EQ(form.ForeColor(Control::Label7), 0u);
-  events.Label7_MouseMove();
-  events.Label7_MouseMove();
+  Ticks(Event::Label7_MouseMove, 2);
   EXPECT_EQ(form.ForeColor(Control::Label7), 255u);
-  events.Form_MouseMove();
+  events.Handle(Event::Form_MouseMove);
   EXPECT_EQ(form.ForeColor(Control::Label7), 0u);
-  EXPECT_EQ(std::count(form.log.begin(), form.log.end(), "SetForeColor Label7 255"), 2)
-      << "written on every event, changed or not";
+  EXPECT_EQ(Count("SetForeColor Label7 255"), 2) << "written on every event, changed or not";
 }
 
-TEST_F(Form1EventsTest, PressMovesAndTheTimerPinsTheTop) {
-  events.Form_MouseDown();
-  EXPECT_EQ(form.log, std::vector<std::string>{"BeginSystemMove"});
-  form.top = 240;
-  events.wktats_Timer();
-  EXPECT_EQ(form.top, 0);
+// What happens to the events that arrive while a procedure waits in a message box, by the box.
+struct WhileABoxIsOpen {
+  const char* name;
+  std::function<void(Form1EventsTest&)> openBox;  // runs the procedure that shows the box
+  std::vector<Event> arriving;                    // delivered while the box is open
+  std::vector<std::string> logAfterTheBox;        // what ran once the box had closed
+  int exitRequests;
+  bool ended;
+};
+
+class BoxTest : public Form1EventsTest, public ::testing::WithParamInterface<WhileABoxIsOpen> {};
+
+TEST_P(BoxTest, NothingNestsAndNoMinuteIsLost) {
+  const WhileABoxIsOpen& row = GetParam();
+  std::size_t boxClosedAt = 0;
+  form.onMsgBox = [&] {
+    if (boxClosedAt != 0) return;  // a second box is answered at once
+    for (Event e : row.arriving) events.Handle(e);
+    boxClosedAt = form.log.size();
+  };
+  row.openBox(*this);
+  ASSERT_NE(boxClosedAt, 0u) << "no box was shown";
+  const std::vector<std::string> after(form.log.begin() + static_cast<long>(boxClosedAt), form.log.end());
+  EXPECT_EQ(after, row.logAfterTheBox);
+  EXPECT_EQ(static_cast<int>(std::count(platform.calls.begin(), platform.calls.end(), "ExitWindowsEx")),
+            row.exitRequests);
+  EXPECT_EQ(events.Ended(), row.ended);
+}
+
+const auto kStartAndRefuseAtTarget = [](Form1EventsTest& t) {
+  t.platform.exitResult = {false, "refused"};
+  t.Start("5", 1);
+  t.Ticks(Event::Timer1_Timer, 5);  // the fifth asks, is refused, and says so in a box
+};
+const auto kCountdownThenClose = [](Form1EventsTest& t) {
+  t.Start("5", 0);
+  t.Ticks(Event::Timer1_Timer, 3);
+  t.events.Handle(Event::Label7_Click);
+};
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, BoxTest,
+    ::testing::Values(
+        WhileABoxIsOpen{"MinuteTicksRunAfterwardsOnceEachInOrder", kStartAndRefuseAtTarget,
+                        {Event::Timer1_Timer, Event::Timer2_Timer, Event::Timer1_Timer,
+                         Event::Command2_Click, Event::Form_MouseMove},
+                        {"SetText Label2 \"6\"", "SetText Form1 \"Orvane (5 - 6)\"",
+                         "SetText Label2 \"7\"", "SetText Form1 \"Orvane (5 - 7)\""},
+                        1, false},
+        WhileABoxIsOpen{"ThePinIsDoneOnceAfterTheWelcome",
+                        [](Form1EventsTest& t) { t.events.Handle(Event::Form_Load); },
+                        {Event::wktats_Timer, Event::Form_Moved, Event::wktats_Timer},
+                        {"ApplyColorKey", "SetTop Form1 0"}, 0, false},
+        WhileABoxIsOpen{"RefusedStartDropsClicksAndFocus",
+                        [](Form1EventsTest& t) { t.Start("4", 0); },
+                        {Event::Command1_Click, Event::Text1_GotFocus, Event::Timer2_Timer},
+                        {"SetText Text1 \"0\""}, 0, false},
+        WhileABoxIsOpen{"AfterCloseNoTickAndNoRequestEvenPastTheTarget", kCountdownThenClose,
+                        {Event::Timer1_Timer, Event::Timer1_Timer, Event::Timer1_Timer,
+                         Event::wktats_Timer, Event::Form_Moved, Event::Timer2_Timer},
+                        {"EndProgram"}, 0, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(Form1EventsTest, AfterCloseNothingRunsAgainEvenIfTheProgramLingers) {
+  kCountdownThenClose(*this);
+  form.log.clear();
+  for (Event e : {Event::Timer1_Timer, Event::Timer1_Timer, Event::Timer2_Timer, Event::wktats_Timer,
+                  Event::Command2_Click, Event::Label7_Click, Event::Form_Closed}) {
+    events.Handle(e);
+  }
+  EXPECT_TRUE(form.log.empty());
+  EXPECT_TRUE(platform.calls.empty());
+  EXPECT_EQ(events.countdown().ElapsedMinutes(), 3);
+}
+
+TEST_F(Form1EventsTest, ClosedFromOutsideEndsWithoutTheGoodbye) {
+  Start("5", 0);
+  events.Handle(Event::Form_Closed);
+  Ticks(Event::Timer1_Timer, 6);
+  EXPECT_EQ(form.log.back(), "EndProgram");
+  EXPECT_EQ(form.boxes.size(), 0u);
+  EXPECT_TRUE(platform.calls.empty());
+}
+
+// The system's move holds the press until the button is released: ticks, dots and the pin run
+// during it, at once, and reach the target.
+TEST_F(Form1EventsTest, TicksDotsAndThePinRunDuringAMove) {
+  Start("5", 2);
+  Ticks(Event::Timer1_Timer, 4);
+  form.onSystemMove = [&] {
+    events.Handle(Event::Timer2_Timer);
+    form.top = 300;
+    events.Handle(Event::Form_Moved);
+    EXPECT_EQ(form.top, 0) << "pinned during the move";
+    events.Handle(Event::Timer1_Timer);
+    EXPECT_EQ(platform.exitFlags, 4u) << "the target tick asked during the move";
+  };
+  events.Handle(Event::Form_MouseDown);
+  EXPECT_EQ(form.Text(Control::Label6), ".");
+  EXPECT_EQ(events.countdown().ElapsedMinutes(), 5);
+  // A tick after the move is handled as ever.
+  events.Handle(Event::Timer1_Timer);
+  EXPECT_EQ(events.countdown().ElapsedMinutes(), 6);
+}
+
+// Focus procedures answer moves between the window's own controls only.
+TEST_F(Form1EventsTest, FocusFromOrToOutsideTheWindowRunsNoProcedure) {
+  events.Handle(Event::Text1_GotFocus, FocusPeer::OutsideWindow);
+  EXPECT_EQ(form.Text(Control::Text1), "0");
+  events.Handle(Event::Text1_GotFocus, FocusPeer::InsideWindow);
+  EXPECT_EQ(form.Text(Control::Text1), "");
+  events.Handle(Event::Text1_LostFocus, FocusPeer::OutsideWindow);
+  EXPECT_EQ(form.Text(Control::Text1), "");
+  events.Handle(Event::Text1_LostFocus);
+  EXPECT_EQ(form.Text(Control::Text1), "0");
+}
+
+// A property a control lacks is a run-time error: the front end is never asked, and the program
+// ends through the unhandled-error path, naming the procedure.
+struct PropertyRow {
+  Control control;
+  Property property;
+  bool has;
+};
+class PropertyTest : public ::testing::TestWithParam<PropertyRow> {};
+
+TEST_P(PropertyTest, OnlyTheControlsThatHaveItAnswer) {
+  const PropertyRow& row = GetParam();
+  EXPECT_EQ(HasProperty(row.control, row.property), row.has);
+  MemoryForm form;
+  CheckedControls checked(form);
+  const auto access = [&] {
+    switch (row.property) {
+      case Property::Text: checked.SetText(row.control, "x"); break;
+      case Property::Enabled: checked.SetEnabled(row.control, false); break;
+      case Property::ListIndex: (void)checked.ListIndex(row.control); break;
+      case Property::ForeColor: checked.SetForeColor(row.control, 0); break;
+      case Property::Top: checked.SetTop(row.control, 0); break;
+    }
+  };
+  if (row.has) {
+    EXPECT_NO_THROW(access());
+  } else {
+    EXPECT_THROW(access(), PropertyError);
+    EXPECT_TRUE(form.log.empty()) << "the front end was asked";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rules, PropertyTest,
+                         ::testing::Values(PropertyRow{Control::Form1, Property::Top, true},
+                                           PropertyRow{Control::Label7, Property::Top, false},
+                                           PropertyRow{Control::Label6, Property::Text, true},
+                                           PropertyRow{Control::Line1, Property::Text, false},
+                                           PropertyRow{Control::Combo1, Property::ListIndex, true},
+                                           PropertyRow{Control::Text1, Property::ListIndex, false},
+                                           PropertyRow{Control::wktats, Property::Enabled, true},
+                                           PropertyRow{Control::Label2, Property::Enabled, false},
+                                           PropertyRow{Control::Timer1, Property::ForeColor, false}));
+
+TEST_F(Form1EventsTest, AnErrorInAProcedureEndsTheProgramThroughTheErrorPath) {
+  Start("5", 0);
+  form.onMsgBox = [] { throw std::runtime_error("the box could not be shown"); };
+  events.Handle(Event::Label7_Click);
+  EXPECT_EQ(form.log.back(), "EndWithError Label7_Click: the box could not be shown");
+  EXPECT_TRUE(events.Ended());
+  form.log.clear();
+  Ticks(Event::Timer1_Timer, 5);
+  EXPECT_TRUE(form.log.empty());
 }
 
 }  // namespace

@@ -328,6 +328,15 @@ void Step(const std::vector<std::string>& f) {
       seen = "the window is hidden";
       return IsWindowVisible(WaitForm()) != FALSE;
     });
+  } else if (op == "visible-at-top") {  // shown, and at the top from the moment it is seen
+    HWND form = WaitForm();
+    WaitFor([&](std::string& seen) {
+      seen = "the window is hidden";
+      return IsWindowVisible(form) != FALSE;
+    });
+    RECT r{};
+    GetWindowRect(form, &r);
+    if (r.top != 0) throw Failure("first seen at " + RectText(r));
   } else if (op == "layered") {  // the white colour key, alone
     HWND form = Form();
     if (!(GetWindowLongW(form, GWL_EXSTYLE) & WS_EX_LAYERED)) throw Failure("not layered");
@@ -501,6 +510,14 @@ void Step(const std::vector<std::string>& f) {
     ShowWindow(hwnd, SW_SHOWNOACTIVATE);
     UpdateWindow(hwnd);
     DestroyWindow(hwnd);
+  } else if (op == "idle-window") {  // a plain window that waits for messages until it is ended:
+    // what any idle window costs under Wine, for the bench
+    HWND hwnd = CreateWindowExW(0, L"STATIC", L"idle", WS_OVERLAPPEDWINDOW, 0, 0, 335, 265, nullptr,
+                                nullptr, nullptr, nullptr);
+    if (!hwnd) throw Failure("no window");
+    ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
   } else if (op == "sleep") {
     std::this_thread::sleep_for(std::chrono::milliseconds(Number(arg(1))));
   } else if (op == "gone") {  // the program has ended

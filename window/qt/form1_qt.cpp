@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -231,12 +232,8 @@ void Form1::BuildControls() {
         SetEnabledColor(palette, QPalette::WindowText, ToQColor(entry.fore));
         widget = label;
         if (entry.id == Control::Label7) {
-          connect(label, &SkinLabel::mouseMoved, this, [this] {
-            if (!ended_) events_.Label7_MouseMove();
-          });
-          connect(label, &SkinLabel::clicked, this, [this] {
-            if (!ended_) events_.Label7_Click();
-          });
+          connect(label, &SkinLabel::mouseMoved, this, [this] { events_.Handle(Event::Label7_MouseMove); });
+          connect(label, &SkinLabel::clicked, this, [this] { events_.Handle(Event::Label7_Click); });
         }
         break;
       }
@@ -248,7 +245,7 @@ void Form1::BuildControls() {
           text1_->setStyle(sunken);
         }
         text1_->setFrame(true);
-        text1_->setToolTip("Countdown when");
+        text1_->setToolTip(FromUtf8(entry.tooltip));
         text1_->setAccessibleName("Minutes");
         text1_->installEventFilter(this);
         SetEnabledColor(palette, QPalette::Text, ToQColor(entry.fore));
@@ -282,11 +279,8 @@ void Form1::BuildControls() {
         button->setDefault(false);
         SetEnabledColor(palette, QPalette::ButtonText, ToQColor(entry.fore));
         SetEnabledColor(palette, QPalette::Button, ToQColor(entry.back));
-        const auto handler = entry.id == Control::Command1 ? &Form1Events::Command1_Click
-                                                          : &Form1Events::Command2_Click;
-        connect(button, &QPushButton::clicked, this, [this, handler] {
-          if (!ended_) (events_.*handler)();
-        });
+        const Event click = entry.id == Control::Command1 ? Event::Command1_Click : Event::Command2_Click;
+        connect(button, &QPushButton::clicked, this, [this, click] { events_.Handle(click); });
         widget = button;
         break;
       }
@@ -297,11 +291,7 @@ void Form1::BuildControls() {
     }
     widget->setObjectName(QString::fromLatin1(ControlName(entry.id)));
     QFont font = ToQFont(entry.font);
-    // Close stands on the white that the key cuts away, and the field's digits on its white
-    // inside: smoothed edges would leave a pale fringe around them, so they are drawn hard.
-    if (entry.id == Control::Label7 || entry.id == Control::Text1) {
-      font.setStyleStrategy(QFont::NoAntialias);
-    }
+    if (entry.hardEdges) font.setStyleStrategy(QFont::NoAntialias);
     widget->setFont(font);
     widget->setPalette(palette);
     widget->setGeometry(entry.box.x, entry.box.y, entry.box.w, entry.box.h);
@@ -320,24 +310,17 @@ void Form1::BuildControls() {
 }
 
 void Form1::BuildTimers() {
-  using Handler = void (Form1Events::*)();
   for (const layout::TimerLayout& entry : layout::kTimers) {
     auto* timer = new QTimer(this);
     timer->setObjectName(QString::fromLatin1(ControlName(entry.id)));
-    Handler handler = entry.id == Control::Timer1   ? &Form1Events::Timer1_Timer
-                      : entry.id == Control::Timer2 ? &Form1Events::Timer2_Timer
-                                                   : &Form1Events::wktats_Timer;
-    int interval = entry.intervalMs;
-    if (entry.id == Control::wktats) {
-      // A 1 ms timer costs a few per cent of a core for nothing: the window's move events pin it
-      // at once (moveEvent), and this slow tick only catches a place change we were not told of.
-      interval = 1000;
-    }
-    timer->setInterval(interval);
-    timer->setTimerType(Qt::PreciseTimer);
-    connect(timer, &QTimer::timeout, this, [this, handler] {
-      if (!ended_) (events_.*handler)();
-    });
+    const Event tick = entry.id == Control::Timer1   ? Event::Timer1_Timer
+                       : entry.id == Control::Timer2 ? Event::Timer2_Timer
+                                                    : Event::wktats_Timer;
+    timer->setInterval(entry.intervalMs);
+    // The minute keeps its beat to the millisecond. The dots and the pin may shift by a few per
+    // cent: a precise timer often wakes the program a moment early and then again on time.
+    timer->setTimerType(entry.id == Control::Timer1 ? Qt::PreciseTimer : Qt::CoarseTimer);
+    connect(timer, &QTimer::timeout, this, [this, tick] { events_.Handle(tick); });
     timers_[Index(entry.id)] = timer;
     if (entry.enabledAtCreation) timer->start();
   }
@@ -351,21 +334,18 @@ void Form1::BuildTimers() {
   pinSoon_ = new QTimer(this);
   pinSoon_->setSingleShot(true);
   pinSoon_->setInterval(0);
-  connect(pinSoon_, &QTimer::timeout, this, [this] {
-    if (!ended_) events_.wktats_Timer();
-  });
+  connect(pinSoon_, &QTimer::timeout, this, [this] { events_.Handle(Event::Form_Moved); });
 }
 
 void Form1::LoadAndShow() {
-  events_.Form_Load();
-  if (ended_) return;
+  // Centred across, then Form_Load, which ends with the pin: the first frame is at the top.
   const QRect screenArea = screen()->geometry();
   move(screenArea.center() - QPoint(width() / 2, height() / 2));
+  events_.Handle(Event::Form_Load);
+  if (ended_) return;
   show();
   combo_->setFocus(Qt::OtherFocusReason);
   UpdateSkinShape();
-  // Shown centred; the pin's first tick comes at once, as with the form's 1 ms timer.
-  pinSoon_->start();
 }
 
 QWidget* Form1::Widget(Control c) const { return widgets_[Index(c)]; }
@@ -471,6 +451,18 @@ void Form1::EndProgram() {
   QCoreApplication::exit(0);
 }
 
+void Form1::EndWithError(std::string_view procedure, std::string_view what) {
+  EndProgram();
+  QMessageBox box(QMessageBox::Critical, "Orvane",
+                  "Orvane stopped because of an unexpected error in " + FromUtf8(procedure) +
+                      ":\n\n" + FromUtf8(what),
+                  QMessageBox::Ok);
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+  std::fflush(nullptr);
+  std::_Exit(1);
+}
+
 void Form1::UpdateSkinShape() {
   if (!keyed_) return;
   // Rendered in device pixels, as the screen shows them: at a scale such as 1.5 a logical
@@ -552,14 +544,12 @@ void Form1::paintEvent(QPaintEvent* event) {
 }
 
 void Form1::mousePressEvent(QMouseEvent* event) {
-  if (ended_) return;
   pressGlobal_ = event->globalPosition().toPoint();
   dragButton_ = event->button();
-  events_.Form_MouseDown();
+  events_.Handle(Event::Form_MouseDown);
 }
 
 void Form1::mouseMoveEvent(QMouseEvent* event) {
-  if (ended_) return;
   const QPoint global = event->globalPosition().toPoint();
   if (drag_ == Drag::Pending && event->buttons() != Qt::NoButton &&
       (global - pressGlobal_).manhattanLength() >= QApplication::startDragDistance()) {
@@ -575,7 +565,7 @@ void Form1::mouseMoveEvent(QMouseEvent* event) {
     to.setY(std::max(to.y(), ScreenTop()));
     move(to);
   }
-  events_.Form_MouseMove();
+  events_.Handle(Event::Form_MouseMove);
 }
 
 void Form1::mouseReleaseEvent(QMouseEvent*) { drag_ = Drag::None; }
@@ -589,7 +579,7 @@ void Form1::moveEvent(QMoveEvent* event) {
 void Form1::closeEvent(QCloseEvent* event) {
   // Closed from outside (the window manager): the program ends, without the goodbye box.
   event->accept();
-  EndProgram();
+  events_.Handle(Event::Form_Closed);
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
@@ -602,16 +592,13 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
       break;
     case QEvent::FocusIn:
     case QEvent::FocusOut: {
-      if (watched != text1_ || ended_) break;
+      if (watched != text1_) break;
       // Switching windows (a message box, another program) or opening a popup moves no focus
       // inside the form.
       const auto reason = static_cast<QFocusEvent*>(event)->reason();
-      if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) break;
-      if (event->type() == QEvent::FocusIn) {
-        events_.Text1_GotFocus();
-      } else {
-        events_.Text1_LostFocus();
-      }
+      const bool outside = reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
+      events_.Handle(event->type() == QEvent::FocusIn ? Event::Text1_GotFocus : Event::Text1_LostFocus,
+                     outside ? FocusPeer::OutsideWindow : FocusPeer::InsideWindow);
       break;
     }
     default:

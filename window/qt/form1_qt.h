@@ -68,6 +68,7 @@ class Form1 final : public QWidget, public FormControls {
   void ApplyColorKey() override;
   void BeginSystemMove() override;
   void EndProgram() override;
+  void EndWithError(std::string_view procedure, std::string_view what) override;
 
   // For the window's own tests: the controls, the timers and the shape last computed.
   QWidget* Widget(Control c) const;
@@ -75,7 +76,7 @@ class Form1 final : public QWidget, public FormControls {
   const QRegion& SkinShape() const { return shape_; }
   const QPixmap& Background() const { return background_; }
   bool Ended() const { return ended_; }
-  Form1Events& Events() { return events_; }
+  const Form1Events& Events() const { return events_; }
 
   // Computes the shape from what is drawn now and applies it when it changed.
   void UpdateSkinShape();

@@ -32,18 +32,14 @@ int CALLBACK NoteFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
   return 0;  // one is enough
 }
 
-// Close lies over the white that the colour key cuts away. Smoothed edges would be blends with
-// that white and stay on the screen as a pale fringe on any desktop, so its letters are drawn
-// without smoothing: every pixel is either the text's colour or cut away.
-constexpr Control kOverColorKey[] = {Control::Label7};
-
+// A text that the layout gives hard edges (Close, over the white that the colour key cuts away)
+// is drawn without smoothing: smoothed edges would be blends with that white and stay on the
+// screen as a pale fringe. A font shared with smoothed texts stays smoothed.
 bool OnlyOverColorKey(const layout::Font& font) {
   bool any = false;
   for (const layout::ControlLayout& user : layout::kControls) {
     if (!SameFont(user.font, font)) continue;
-    if (std::find(std::begin(kOverColorKey), std::end(kOverColorKey), user.id) == std::end(kOverColorKey)) {
-      return false;
-    }
+    if (!user.hardEdges) return false;
     any = true;
   }
   return any;

@@ -10,23 +10,12 @@
 namespace orvane::win32 {
 namespace {
 
-const layout::TimerLayout& TimerLayoutOf(Control c) {
-  for (const layout::TimerLayout& t : layout::kTimers) {
-    if (t.id == c) return t;
-  }
-  throw std::logic_error("not a timer");
-}
-
 UINT_PTR TimerIdOf(Control c) {
   switch (c) {
     case Control::Timer1: return kTimer1Id;
     case Control::Timer2: return kTimer2Id;
     default: return kWktatsId;
   }
-}
-
-bool IsTimer(Control c) {
-  return c == Control::Timer1 || c == Control::Timer2 || c == Control::wktats;
 }
 
 std::wstring WindowText(HWND hwnd) {
@@ -38,30 +27,15 @@ std::wstring WindowText(HWND hwnd) {
 }  // namespace
 
 void Form1Window::LoadAndShow() {
-  RunEvent("Form_Load", [this] { events_.Form_Load(); });
+  // Form_Load ends with the pin: the window is first seen at the top, where it stays.
+  events_.Handle(Event::Form_Load);
   ShowWindow(window_.get(), SW_SHOWNORMAL);
   SetForegroundWindow(window_.get());
   UpdateWindow(window_.get());
   SetFocus(combo1_);
 }
 
-template <class Procedure>
-void Form1Window::RunEvent(const char* name, Procedure&& procedure) {
-  // An event that arrives while another procedure waits in a message box is dropped: events
-  // never overlap.
-  if (inEvent_) return;
-  inEvent_ = true;
-  try {
-    procedure();
-  } catch (const std::exception& e) {
-    FailWith(name, e.what());
-  } catch (...) {
-    FailWith(name, "an unknown error");
-  }
-  inEvent_ = false;
-}
-
-void Form1Window::FailWith(const char* where, const std::string& what) {
+void Form1Window::FailWith(std::string_view where, std::string_view what) {
   const std::wstring text = L"Orvane stopped because of an unexpected error in " + Widen(where) +
                             L":\n\n" + Widen(what);
   HWND owner = window_ && IsWindowVisible(window_.get()) ? window_.get() : nullptr;
@@ -138,8 +112,14 @@ LRESULT Form1Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_WINDOWPOSCHANGED:
       // The top pin acts the moment the window moves, so its timer can tick slowly.
-      if (!(reinterpret_cast<const WINDOWPOS*>(lp)->flags & SWP_NOMOVE)) OnTimer(kWktatsId);
+      if (!(reinterpret_cast<const WINDOWPOS*>(lp)->flags & SWP_NOMOVE)) {
+        events_.Handle(Event::Form_Moved);
+      }
       return DefWindowProcW(hwnd, msg, wp, lp);
+    case WM_CLOSE:
+      // Closed from the task bar or with Alt+F4: the program ends, without the goodbye box.
+      events_.Handle(Event::Form_Closed);
+      return 0;
     case WM_SYSCOLORCHANGE:
       desktopBrush_.reset(CreateSolidBrush(ToColorRef(kSysDesktop)));
       InvalidateRect(hwnd, nullptr, FALSE);
@@ -159,30 +139,23 @@ LRESULT Form1Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 void Form1Window::OnTimer(UINT_PTR id) {
   // A tick already queued when its timer was switched off is not delivered.
   if (id < 1 || id > timerOn_.size() || !timerOn_[id - 1]) return;
-  switch (id) {
-    case kTimer1Id:
-      RunEvent("Timer1_Timer", [this] { events_.Timer1_Timer(); });
-      break;
-    case kTimer2Id:
-      RunEvent("Timer2_Timer", [this] { events_.Timer2_Timer(); });
-      break;
-    case kWktatsId:
-      RunEvent("wktats_Timer", [this] { events_.wktats_Timer(); });
-      break;
-  }
+  events_.Handle(id == kTimer1Id   ? Event::Timer1_Timer
+                 : id == kTimer2Id ? Event::Timer2_Timer
+                                   : Event::wktats_Timer);
 }
 
 void Form1Window::OnCommand(int id, int code) {
   switch (id) {
     case kCommand1Id:
-      if (code == BN_CLICKED) RunEvent("Command1_Click", [this] { events_.Command1_Click(); });
+      if (code == BN_CLICKED) events_.Handle(Event::Command1_Click);
       break;
     case kCommand2Id:
-      if (code == BN_CLICKED) RunEvent("Command2_Click", [this] { events_.Command2_Click(); });
+      if (code == BN_CLICKED) events_.Handle(Event::Command2_Click);
       break;
     case kText1Id:
-      if (code == EN_SETFOCUS) RunEvent("Text1_GotFocus", [this] { events_.Text1_GotFocus(); });
-      if (code == EN_KILLFOCUS) RunEvent("Text1_LostFocus", [this] { events_.Text1_LostFocus(); });
+      // text1FocusPeer_ is where the focus came from or went to (see Text1FocusProc).
+      if (code == EN_SETFOCUS) events_.Handle(Event::Text1_GotFocus, text1FocusPeer_);
+      if (code == EN_KILLFOCUS) events_.Handle(Event::Text1_LostFocus, text1FocusPeer_);
       break;
   }
 }
@@ -190,7 +163,7 @@ void Form1Window::OnCommand(int id, int code) {
 void Form1Window::OnMouseDown(UINT msg, POINT at) {
   const layout::ControlLayout* label = LabelAt(at);
   if (!label) {
-    RunEvent("Form_MouseDown", [this] { events_.Form_MouseDown(); });
+    events_.Handle(Event::Form_MouseDown);
     return;
   }
   // A press on a label is the label's; only Label7 answers, with a click on release.
@@ -206,41 +179,34 @@ void Form1Window::OnMouseUp(POINT at) {
   ReleaseCapture();
   const layout::ControlLayout* label = LabelAt(at);
   if (label && label->id == Control::Label7) {
-    RunEvent("Label7_Click", [this] { events_.Label7_Click(); });
+    events_.Handle(Event::Label7_Click);
   }
 }
 
 void Form1Window::OnMouseMove(POINT at) {
   const layout::ControlLayout* label = LabelAt(at);
   if (!label) {
-    RunEvent("Form_MouseMove", [this] { events_.Form_MouseMove(); });
+    events_.Handle(Event::Form_MouseMove);
   } else if (label->id == Control::Label7) {
-    RunEvent("Label7_MouseMove", [this] { events_.Label7_MouseMove(); });
+    events_.Handle(Event::Label7_MouseMove);
   }
 }
 
 // ---- FormControls ----
 
 std::string Form1Window::Text(Control c) const {
-  switch (c) {
-    case Control::Form1: return Narrow(WindowText(window_.get()));
-    case Control::Text1: return Narrow(WindowText(text1_));
-    default:
-      if (layout::Find(c) && layout::Find(c)->kind == layout::Kind::Label) return captions_[Index(c)];
-      throw std::invalid_argument(std::string(ControlName(c)) + " has no text");
-  }
+  // Form1, Text1 and the buttons hold their own text; the labels' captions are ours.
+  if (c == Control::Form1) return Narrow(WindowText(window_.get()));
+  if (HWND hwnd = ChildOf(c)) return Narrow(WindowText(hwnd));
+  if (layout::Find(c) && layout::Find(c)->kind == layout::Kind::Label) return captions_[Index(c)];
+  throw std::invalid_argument(std::string(ControlName(c)) + " has no text");
 }
 
 void Form1Window::SetText(Control c, std::string_view text) {
-  switch (c) {
-    case Control::Form1:
-      SetWindowTextW(window_.get(), Widen(text).c_str());
-      return;
-    case Control::Text1:
-      SetWindowTextW(text1_, Widen(text).c_str());
-      return;
-    default:
-      break;
+  HWND hwnd = c == Control::Form1 ? window_.get() : ChildOf(c);
+  if (hwnd) {
+    SetWindowTextW(hwnd, Widen(text).c_str());
+    return;
   }
   if (!layout::Find(c) || layout::Find(c)->kind != layout::Kind::Label) {
     throw std::invalid_argument(std::string(ControlName(c)) + " has no caption");
@@ -254,16 +220,12 @@ void Form1Window::SetText(Control c, std::string_view text) {
 }
 
 void Form1Window::SetEnabled(Control c, bool enabled) {
-  if (IsTimer(c)) {
+  if (const layout::TimerLayout* timer = layout::FindTimer(c)) {
     const UINT_PTR id = TimerIdOf(c);
     timerOn_[id - 1] = enabled;
     // Switching a timer on starts a full interval from now.
     if (enabled) {
-      // A 1 ms timer wakes the program (and Wine's server) hundreds of times a second for
-      // nothing: moves pin the window at once (WM_WINDOWPOSCHANGED), and this slow tick only
-      // catches a place change the window was not told of.
-      const UINT interval = c == Control::wktats ? 1000u : static_cast<UINT>(TimerLayoutOf(c).intervalMs);
-      SetTimer(window_.get(), id, interval, nullptr);
+      SetTimer(window_.get(), id, static_cast<UINT>(timer->intervalMs), nullptr);
     } else {
       KillTimer(window_.get(), id);
     }
@@ -325,6 +287,10 @@ void Form1Window::BeginSystemMove() {
 }
 
 void Form1Window::EndProgram() { ExitProcess(0); }
+
+void Form1Window::EndWithError(std::string_view procedure, std::string_view what) {
+  FailWith(procedure, what);
+}
 
 // ---- helpers ----
 

@@ -55,6 +55,7 @@ class Form1Window final : public FormControls {
   void ApplyColorKey() override;
   void BeginSystemMove() override;
   void EndProgram() override;
+  void EndWithError(std::string_view procedure, std::string_view what) override;
 
  private:
   Form1Window(HINSTANCE instance, PowerPlatform& platform);
@@ -89,10 +90,13 @@ class Form1Window final : public FormControls {
   void MoveFocus(bool backwards);
   void FocusFirstEnabledAfter(HWND disabled);
 
-  // Runs one event procedure: never two at once, and an error ends in a clear message box.
-  template <class Procedure>
-  void RunEvent(const char* name, Procedure&& procedure);
-  [[noreturn]] void FailWith(const char* where, const std::string& what);
+  // Notes where Text1's focus comes from or goes to, for the focus events that follow.
+  static LRESULT CALLBACK Text1FocusProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                         DWORD_PTR self);
+  bool IsInside(HWND hwnd) const;
+
+  // The unhandled-error path: a clear message box, then the end with exit status 1.
+  [[noreturn]] void FailWith(std::string_view where, std::string_view what);
 
   int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
   RECT ScaledRect(const layout::Rect& r) const;
@@ -129,7 +133,7 @@ class Form1Window final : public FormControls {
   std::array<std::string, kControlCount> captions_{};  // labels' captions
   std::array<Color, kControlCount> foreColors_{};
   std::array<bool, 3> timerOn_{};
-  bool inEvent_ = false;
+  FocusPeer text1FocusPeer_ = FocusPeer::InsideWindow;
   bool label7Pressed_ = false;
 };
 

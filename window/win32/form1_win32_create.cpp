@@ -11,8 +11,6 @@
 namespace orvane::win32 {
 namespace {
 
-constexpr wchar_t kText1Tooltip[] = L"Countdown when";
-
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 
 // GetDpiForWindow where the system has it (Windows 10 1607 on), else the screen's DPI.
@@ -119,15 +117,19 @@ void Form1Window::CreateControls() {
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, form,
                              nullptr, instance_, nullptr);
-  if (tooltip_) {
+  for (const layout::ControlLayout& entry : layout::kControls) {
+    HWND hwnd = ChildOf(entry.id);
+    if (!tooltip_ || !hwnd || entry.tooltip.empty()) continue;
+    std::wstring text = Widen(entry.tooltip);  // the tooltip keeps a copy
     TOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = form;
-    tool.uId = reinterpret_cast<UINT_PTR>(text1_);
-    tool.lpszText = const_cast<wchar_t*>(kText1Tooltip);
+    tool.uId = reinterpret_cast<UINT_PTR>(hwnd);
+    tool.lpszText = text.data();
     SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
   }
+  SetWindowSubclass(text1_, Text1FocusProc, 1, reinterpret_cast<DWORD_PTR>(this));
 }
 
 void Form1Window::ApplyDpi(int dpi) {
@@ -187,13 +189,14 @@ RECT Form1Window::MonitorArea(DWORD fallback) const {
   return info.rcMonitor;
 }
 
+// Centred across, and already at the top where the pin holds it, so that Form_Load's pin has
+// nothing to move while the window is hidden: under Wine a layered window moved while hidden was
+// now and then reported at one place and drawn at another.
 void Form1Window::CenterOnScreen() {
   const RECT screen = MonitorArea(MONITOR_DEFAULTTOPRIMARY);
   const int w = Scale(layout::kClientWidth);
-  const int h = Scale(layout::kClientHeight);
-  SetWindowPos(window_.get(), nullptr, screen.left + (screen.right - screen.left - w) / 2,
-               screen.top + (screen.bottom - screen.top - h) / 2, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(window_.get(), nullptr, screen.left + (screen.right - screen.left - w) / 2, screen.top,
+               0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form1Window::OnDpiChanged(int dpi, const RECT& suggested) {

@@ -1,6 +1,25 @@
 #include "window/win32/form1_win32.h"
 
+#include <commctrl.h>
+
 namespace orvane::win32 {
+
+bool Form1Window::IsInside(HWND hwnd) const {
+  return hwnd && (hwnd == window_.get() || IsChild(window_.get(), hwnd));
+}
+
+LRESULT CALLBACK Form1Window::Text1FocusProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                             DWORD_PTR self) {
+  // The edit control reports EN_SETFOCUS and EN_KILLFOCUS while it handles these two, without
+  // saying where the focus came from or went to; wParam does. A message box, another program or
+  // nothing at all (the window deactivated) is outside: no focus move of the form's own.
+  if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) {
+    auto* form = reinterpret_cast<Form1Window*>(self);
+    form->text1FocusPeer_ = form->IsInside(reinterpret_cast<HWND>(wp)) ? FocusPeer::InsideWindow
+                                                                        : FocusPeer::OutsideWindow;
+  }
+  return DefSubclassProc(hwnd, msg, wp, lp);
+}
 
 int Form1Window::Run() {
   MSG msg;

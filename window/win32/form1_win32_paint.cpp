@@ -41,7 +41,8 @@ void Form1Window::BuildFonts() {
   }
   // The field's digits stand on its white inside, which the key cuts away: drawn without
   // smoothing, no pale or coloured fringe stays around them.
-  ChosenFont text1Font = MakeLayoutFont(screen.get(), layout::Find(Control::Text1)->font, dpi_, true);
+  ChosenFont text1Font = MakeLayoutFont(screen.get(), layout::Find(Control::Text1)->font, dpi_,
+                                          layout::Find(Control::Text1)->hardEdges);
   // The controls get the new fonts before the old ones are deleted: a control never holds a
   // deleted font, not even between two messages.
   std::vector<FontSlot> oldFonts = std::exchange(fonts_, std::move(fonts));

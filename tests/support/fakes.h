@@ -56,8 +56,14 @@ class MemoryForm final : public FormControls {
     if (onMsgBox) onMsgBox();
   }
   void ApplyColorKey() override { log.push_back("ApplyColorKey"); }
-  void BeginSystemMove() override { log.push_back("BeginSystemMove"); }
+  void BeginSystemMove() override {
+    log.push_back("BeginSystemMove");
+    if (onSystemMove) onSystemMove();
+  }
   void EndProgram() override { log.push_back("EndProgram"); }
+  void EndWithError(std::string_view procedure, std::string_view what) override {
+    log.push_back("EndWithError " + std::string(procedure) + ": " + std::string(what));
+  }
 
   bool Enabled(Control c) const { return enabled_[Index(c)]; }
   Color ForeColor(Control c) const { return foreColor_[Index(c)]; }
@@ -66,7 +72,8 @@ class MemoryForm final : public FormControls {
   int top = 100;
   std::vector<MessageBox> boxes;
   std::vector<std::string> log;
-  std::function<void()> onMsgBox;  // runs while a box is "open"
+  std::function<void()> onMsgBox;      // runs while a box is "open"
+  std::function<void()> onSystemMove;  // runs while the user "drags" the window
 
  private:
   static int Index(Control c) { return static_cast<int>(c); }
