@@ -65,14 +65,17 @@ build_preset() {
 }
 
 # run_suite RESULTS NAME COMMAND...: runs one suite with a counts folder of its own
-# (ORVANE_RESULTS), where it writes "passed failed" in a file; its exit status goes beside it.
+# (ORVANE_RESULTS), where it writes "passed failed" in a file; its exit status goes beside it,
+# and how long it took to the log.
 run_suite() {
   local dir=$1/$(printf '%02d' "$(find "$1" -mindepth 1 -maxdepth 1 -type d | wc -l)") name=$2 rc=0
+  local t0=$SECONDS
   shift 2
   mkdir -p "$dir"
   echo "$name" >"$dir/.name"
   ORVANE_RESULTS=$dir "$@" || rc=$?
   echo "$rc" >"$dir/.status"
+  echo "== $name: status $rc, $((SECONDS - t0)) s"
 }
 
 # tally_results RESULTS: one line per suite and the closing "total: N passed, N failed" line.
