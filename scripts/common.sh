@@ -1,26 +1,118 @@
-# Shared by scripts/run and scripts/test: installing what is missing, building the presets.
+# Shared by scripts/run, scripts/test and scripts/release: installing what is missing, building
+# the presets, and the closing count of a test run.
 # shellcheck shell=bash
 
 ORVANE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-# Installs every package of scripts/packages.txt that is not installed yet.
+# The package lists: "run" is what building and running the Linux program needs, "test" what the
+# tests, the bench and the release add.
+package_list() {
+  case $1 in
+    run) echo "$ORVANE_ROOT/scripts/packages-run.txt" ;;
+    test) echo "$ORVANE_ROOT/scripts/packages.txt" ;;
+    *) echo "install_packages: no package list named '$1'" >&2; return 1 ;;
+  esac
+}
+
+# install_packages [LIST...]: installs the packages of those lists (all of them when none is
+# named) that are not installed yet. As root it runs apt-get itself; otherwise through sudo, when
+# sudo needs no password or there is a terminal to ask for one. When neither, it prints the
+# command to run and exits with status 2.
 install_packages() {
-  local wanted missing=()
-  wanted=$(grep -v -E '^\s*(#|$)' "$ORVANE_ROOT/scripts/packages.txt")
-  for p in $wanted; do
+  local lists=("$@") list wanted=() missing=() p
+  [ ${#lists[@]} -gt 0 ] || lists=(run test)
+  for list in "${lists[@]}"; do
+    list=$(package_list "$list") || exit 2
+    while read -r p; do wanted+=("$p"); done < <(grep -v -E '^\s*(#|$)' "$list")
+  done
+  for p in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
-  echo "Installing: ${missing[*]}"
-  local sudo=()
-  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-  "${sudo[@]}" apt-get update -q
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+
+  if ! command -v apt-get >/dev/null; then
+    echo "apt-get is not here: install these with your system's package manager: ${missing[*]}" >&2
+    exit 2
+  fi
+  # sudo resets the environment, so the variable goes through env, past it.
+  local apt=(env DEBIAN_FRONTEND=noninteractive apt-get) as=()
+  local install=(install -y -q --no-install-recommends "${missing[@]}")
+  if [ "$(id -u)" -ne 0 ]; then
+    if command -v sudo >/dev/null && { sudo -n true 2>/dev/null || (: </dev/tty) 2>/dev/null; }; then
+      as=(sudo)
+    else
+      echo "These packages are missing: ${missing[*]}" >&2
+      echo "Installing them needs root. Run this, then $0 again:" >&2
+      if command -v sudo >/dev/null; then
+        echo "  sudo apt-get update -q && sudo ${apt[*]} ${install[*]}" >&2
+      else
+        echo "  su -c 'apt-get update -q && ${apt[*]} ${install[*]}'" >&2
+      fi
+      exit 2
+    fi
+  fi
+  echo "Installing with apt-get: ${missing[*]}"
+  "${as[@]}" "${apt[@]}" update -q
+  "${as[@]}" "${apt[@]}" "${install[@]}"
 }
 
-# Configures and builds one CMake preset.
+# build_preset PRESET [CMAKE ARGUMENTS...]: configures and builds one CMake preset.
 build_preset() {
   local preset=$1
-  cmake --preset "$preset" -S "$ORVANE_ROOT" >/dev/null
+  shift
+  cmake --preset "$preset" -S "$ORVANE_ROOT" "$@" >/dev/null
   cmake --build "$ORVANE_ROOT/build/$preset" --parallel "$(nproc)"
+}
+
+# run_suite RESULTS NAME COMMAND...: runs one suite with a counts folder of its own
+# (ORVANE_RESULTS), where it writes "passed failed" in a file; its exit status goes beside it,
+# and how long it took to the log.
+run_suite() {
+  local dir=$1/$(printf '%02d' "$(find "$1" -mindepth 1 -maxdepth 1 -type d | wc -l)") name=$2 rc=0
+  local t0=$SECONDS
+  shift 2
+  mkdir -p "$dir"
+  echo "$name" >"$dir/.name"
+  ORVANE_RESULTS=$dir "$@" || rc=$?
+  echo "$rc" >"$dir/.status"
+  echo "== $name: status $rc, $((SECONDS - t0)) s"
+}
+
+# tally_results RESULTS: one line per suite and the closing "total: N passed, N failed" line.
+# A suite that wrote no counts, or failed without counting a failure, is one failure more, and is
+# named on the closing line. Returns 1 when anything failed.
+tally_results() {
+  local dir f name rc p q passed=0 failed=0 bad=()
+  for dir in "$1"/*/; do
+    [ -e "$dir/.name" ] || continue
+    name=$(cat "$dir/.name")
+    rc=$(cat "$dir/.status" 2>/dev/null || echo "unknown")
+    local counts=0 suite_failed=0
+    for f in "$dir"*; do
+      [ -f "$f" ] || continue
+      p= q=
+      read -r p q <"$f" || true
+      if [[ ! $p =~ ^[0-9]+$ || ! $q =~ ^[0-9]+$ ]]; then
+        echo "  $(basename "$f"): unreadable counts '$(head -c 60 "$f")'"
+        q=1 p=0
+      else
+        echo "  $(basename "$f"): $p passed, $q failed"
+      fi
+      counts=$((counts + 1))
+      passed=$((passed + p)) failed=$((failed + q)) suite_failed=$((suite_failed + q))
+      [ "$q" -eq 0 ] || bad+=("$(basename "$f")")
+    done
+    if [ $counts -eq 0 ]; then
+      echo "  $name: ended (status $rc) without writing its counts"
+      failed=$((failed + 1)) bad+=("$name")
+    elif [ "$rc" != 0 ] && [ $suite_failed -eq 0 ]; then
+      echo "  $name: ended with status $rc, no failure counted"
+      failed=$((failed + 1)) bad+=("$name")
+    fi
+  done
+  if [ ${#bad[@]} -gt 0 ]; then
+    echo "total: $passed passed, $failed failed (failed: ${bad[*]})"
+    return 1
+  fi
+  echo "total: $passed passed, $failed failed"
 }

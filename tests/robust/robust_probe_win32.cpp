@@ -72,10 +72,15 @@ std::wstring MakeText(const std::string& kind, std::size_t n) {
   return s;
 }
 
+// How long the program may take to answer a message that hands it a big text. On a busy machine
+// Wine can count a program that is merely slow as hung, so the wait is long and never cut short:
+// only a program that never answers fails.
+constexpr UINT kAnswerMs = 60000;
+
 void Fill(const std::wstring& text) {
   DWORD_PTR result = 0;
   if (!SendMessageTimeoutW(GetDlgItem(Form(), kText1), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
-                           SMTO_ABORTIFHUNG, 10000, &result)) {
+                           SMTO_NORMAL, kAnswerMs, &result)) {
     Fail("WM_SETTEXT got no answer");
   }
 }
@@ -92,8 +97,8 @@ void Paste(const std::wstring& text) {
   CloseClipboard();
   HWND edit = GetDlgItem(Form(), kText1);
   DWORD_PTR result = 0;
-  SendMessageTimeoutW(edit, EM_SETSEL, 0, -1, SMTO_ABORTIFHUNG, 10000, &result);
-  if (!SendMessageTimeoutW(edit, WM_PASTE, 0, 0, SMTO_ABORTIFHUNG, 10000, &result)) Fail("WM_PASTE got no answer");
+  SendMessageTimeoutW(edit, EM_SETSEL, 0, -1, SMTO_NORMAL, kAnswerMs, &result);
+  if (!SendMessageTimeoutW(edit, WM_PASTE, 0, 0, SMTO_NORMAL, kAnswerMs, &result)) Fail("WM_PASTE got no answer");
 }
 
 std::wstring TextOf(HWND hwnd) {
