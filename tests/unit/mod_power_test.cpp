@@ -123,7 +123,9 @@ struct RefusalCase {
   PowerResult result;
   const char* text;
 };
-std::ostream& operator<<(std::ostream& os, const RefusalCase& c) { return os << c.text; }
+std::ostream& operator<<(std::ostream& os, const RefusalCase& c) {
+  return os << "mode " << c.mode << ", cause " << static_cast<int>(c.result.cause);
+}
 class RefusalTextTest : public ::testing::TestWithParam<RefusalCase> {};
 
 TEST_P(RefusalTextTest, SaysTheCauseThenTheSystemsWords) {
