@@ -373,7 +373,46 @@ void Form1::SetForeColor(Control c, Color color) {
 void Form1::SetTop(Control c, int top) {
   if (c != Control::Form1) return;
   const int y = ScreenTop() + top;
-  if (this->y() != y) move(x(), y);
+  QPoint placed;
+  if (!PlacedOnX11(placed)) {  // offscreen: Qt's own idea of the place is all there is
+    if (this->y() != y) move(x(), y);
+    return;
+  }
+  const int deviceY = qRound(y * devicePixelRatioF());
+  if (placed.y() == deviceY) return;
+  // A window manager may keep the window off the top (a panel there), or ignore what is asked
+  // while it moves the window itself; and Qt takes a request for granted. So ask from where the
+  // window really is, a few times for each place it is put, then leave it there: never a fight.
+  if (placed != pinAskedAt_) {
+    pinAskedAt_ = placed;
+    pinAsks_ = 0;
+  }
+  if (pinAsks_ >= kPinAsksPerPlace) return;
+  ++pinAsks_;
+  auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  const std::uint32_t position[] = {static_cast<std::uint32_t>(placed.x()),
+                                    static_cast<std::uint32_t>(deviceY)};
+  xcb_configure_window(x11->connection(), static_cast<xcb_window_t>(winId()),
+                       XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, position);
+  xcb_flush(x11->connection());
+}
+
+bool Form1::PlacedOnX11(QPoint& placed) const {
+  auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (QGuiApplication::platformName() != "xcb" || !x11 || !x11->connection() ||
+      !testAttribute(Qt::WA_WState_Created)) {
+    return false;
+  }
+  xcb_connection_t* connection = x11->connection();
+  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+  const auto cookie =
+      xcb_translate_coordinates(connection, static_cast<xcb_window_t>(winId()), root, 0, 0);
+  xcb_translate_coordinates_reply_t* reply =
+      xcb_translate_coordinates_reply(connection, cookie, nullptr);
+  if (!reply) return false;
+  placed = QPoint(reply->dst_x, reply->dst_y);
+  std::free(reply);
+  return true;
 }
 
 int Form1::ScreenTop() const { return screen() ? screen()->geometry().top() : 0; }
