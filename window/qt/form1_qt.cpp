@@ -6,6 +6,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFont>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLineEdit>
@@ -14,6 +16,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QSpacerItem>
 #include <QStyleHints>
 #include <QTimer>
 #include <QWindow>
@@ -421,6 +424,15 @@ void Form1::MsgBox(std::string_view prompt, int style, std::string_view title) {
   QMessageBox box(BoxIcon(style), FromUtf8(title), FromUtf8(prompt), QMessageBox::Ok,
                   isVisible() ? this : nullptr);
   box.setTextFormat(Qt::PlainText);
+  // As wide as its title needs beside the window manager's icon and buttons, as on Windows: a
+  // box as narrow as "good bye .." gets its title cut to "..." by KWin's Breeze.
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const int width = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + 4 * 48;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+  }
   box.exec();
 }
 
