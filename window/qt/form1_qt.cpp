@@ -521,9 +521,10 @@ void Form1::mouseMoveEvent(QMouseEvent* event) {
   const QPoint global = event->globalPosition().toPoint();
   if (drag_ == Drag::Pending && event->buttons() != Qt::NoButton &&
       (global - pressGlobal_).manhattanLength() >= QApplication::startDragDistance()) {
-    // The system move only after the press has moved: a plain click would otherwise leave some
-    // window managers in move mode. Other buttons, and a desktop without a window manager, move
-    // the window by hand.
+    // The system move only after the press has moved: started at the press, a plain click left
+    // openbox and KWin in move mode (the window then followed the pointer with no button held;
+    // mutter coped). Other buttons, and a desktop without a window manager, move the window by
+    // hand.
     const bool system = dragButton_ == Qt::LeftButton && windowHandle() &&
                         windowHandle()->startSystemMove();
     drag_ = system ? Drag::System : Drag::Manual;
