@@ -1,4 +1,5 @@
 #include "power/mod_power.h"
+#include "power/refusal_text.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "power/refusal_text.h"
 #include "tests/unit/fakes.h"
 
 namespace orvane {
