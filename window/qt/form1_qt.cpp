@@ -398,6 +398,17 @@ void Form1::SetTop(Control c, int top) {
   xcb_configure_window(x11->connection(), static_cast<xcb_window_t>(winId()),
                        XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, position);
   xcb_flush(x11->connection());
+  // Look again soon, rather than at the pin's next tick, and then less and less soon: a request
+  // ignored during the window manager's own move, or just after the window appears (KWin), is
+  // asked again once that is over.
+  if (!pinAgain_) {
+    pinAgain_ = new QTimer(this);
+    pinAgain_->setSingleShot(true);
+    connect(pinAgain_, &QTimer::timeout, this, [this] {
+      if (!ended_) events_.wktats_Timer();
+    });
+  }
+  pinAgain_->start(250 << (pinAsks_ - 1));
 }
 
 bool Form1::PlacedOnX11(QPoint& placed) const {

@@ -122,9 +122,10 @@ class Form1 final : public QWidget, public FormControls {
   Qt::MouseButton dragButton_ = Qt::NoButton;
 
   // The top pin's requests: where the window was when last asked for, and how often.
-  static constexpr int kPinAsksPerPlace = 3;
+  static constexpr int kPinAsksPerPlace = 5;
   QPoint pinAskedAt_{-1, -1000000};
   int pinAsks_ = 0;
+  QTimer* pinAgain_ = nullptr;
 
   bool ended_ = false;
 };
