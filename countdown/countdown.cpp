@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "countdown/leading_number.h"
+#include "power/refusal_text.h"
 
 namespace orvane {
 namespace {
@@ -16,13 +17,8 @@ constexpr char kRefusedTitle[] = "Orvane";
 // Combo1's list order is not the order of the action codes.
 constexpr std::int16_t kActionForIndex[] = {kActionShutdown, kActionReboot, kActionLogoff};
 
-std::string RefusalPrompt(std::int16_t mode, const std::string& reason) {
-  const char* what = mode == kActionShutdown ? "shut the computer down"
-                     : mode == kActionReboot ? "restart the computer"
-                                             : "log you off";
-  std::string text = std::string("Orvane could not ") + what + ": the system refused the request.";
-  if (!reason.empty()) text += "\n\n" + reason;
-  return text;
+std::string RefusalPrompt(std::int16_t mode, const PowerResult& result) {
+  return RefusalText(mode, result);
 }
 
 }  // namespace
@@ -75,7 +71,7 @@ void Countdown::Timer1_Timer() {
   if (TargetMinutes_ == ElapsedMinutes_) {
     const PowerResult result = power_.RequestPowerAction(kTrue, ActionMode_);
     if (!result.accepted) {
-      form_.MsgBox(RefusalPrompt(ActionMode_, result.reason), kMbOk | kMbIconError, kRefusedTitle);
+      form_.MsgBox(RefusalPrompt(ActionMode_, result), kMbOk | kMbIconError, kRefusedTitle);
     }
   }
 }

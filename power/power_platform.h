@@ -50,10 +50,22 @@ inline constexpr char kSeShutdownName[] = "SeShutdownPrivilege";
 using ProcessHandle = std::uintptr_t;
 using TokenHandle = std::uintptr_t;
 
+// Why an exit request was not carried out, as far as the platform can tell.
+enum class RefusalCause {
+  Other,           // refused for a reason we have no plainer words for
+  NotAllowed,      // only with an administrator's password
+  Inhibited,       // an application holds a lock that blocks it
+  NoSession,       // no login session of ours to end
+  NoLoginManager,  // nothing on the system takes such requests
+  NoAnswer,        // asked, but no answer in time: it may still happen
+};
+
 // The platform's answer to the exit request: accepted, or refused with a readable reason.
 struct PowerResult {
   bool accepted = false;
-  std::string reason;  // UTF-8, empty when accepted
+  std::string reason;  // UTF-8, empty when accepted: the system's own words
+  RefusalCause cause = RefusalCause::Other;
+  int waitedSeconds = 0;  // NoAnswer: how long the system was given
 };
 
 class PowerPlatform {

@@ -1,6 +1,13 @@
 """Drives the mock logind of run-e2e (python3-dbusmock's logind template on a private bus).
 
-  e2e_mock.py setup                  the methods our program calls, and session c1 of uid 1000
+  e2e_mock.py setup [WHERE]          the methods our program calls; session c1 of our uid, the
+                                     display session of our user, and session c2 of another
+                                     user. WHERE the program runs: "inside" session c1 (the
+                                     default), "outside" any session as desktops start programs
+                                     (GetSessionByPID and GetSession("self") fail with
+                                     NoSessionForPID, "auto" names c1), "old" like outside with a
+                                     logind that does not know "auto", or "none": outside, and our
+                                     user has no display session
   e2e_mock.py fail METHOD ERROR TEXT METHOD raises the D-Bus error ERROR with message TEXT
   e2e_mock.py calls METHOD [PATH]    prints one line per recorded call: its arguments
   e2e_mock.py clear                  forgets the recorded calls of every object
@@ -16,17 +23,45 @@ import dbus
 
 MANAGER = 'org.freedesktop.login1.Manager'
 MAIN = '/org/freedesktop/login1'
-SESSION = '/org/freedesktop/login1/session/c1'
+SESSIONS = '/org/freedesktop/login1/session/'
+SESSION = SESSIONS + 'c1'
+OTHER_SESSION = SESSIONS + 'c2'
 MOCK = 'org.freedesktop.DBus.Mock'
+OUR_UID = os.getuid()
+OTHER_UID = 1000 if OUR_UID != 1000 else 1001
 
 # Logind 248 and later: the *WithFlags methods. The plain ones come with the template.
 NORMAL = {
     'PowerOffWithFlags': ('t', ''),
     'RebootWithFlags': ('t', ''),
-    'GetSessionByPID': ('u', f'ret = dbus.ObjectPath("{SESSION}")'),
 }
 SIGNATURES = {'PowerOffWithFlags': 't', 'RebootWithFlags': 't', 'GetSessionByPID': 'u',
-              'PowerOff': 'b', 'Reboot': 'b', 'TerminateSession': 's'}
+              'GetSession': 's', 'PowerOff': 'b', 'Reboot': 'b', 'TerminateSession': 's'}
+OUT_SIGNATURES = {'GetSessionByPID': 'o', 'GetSession': 'o'}
+
+# What GetSession answers for the special names, by where the program runs; any other name is
+# looked up among the sessions.
+SPECIAL = {'inside': {'self': 'c1', 'auto': 'c1'}, 'outside': {'auto': 'c1'}, 'old': {}, 'none': {}}
+NO_SESSION = ('raise dbus.exceptions.DBusException("Caller does not belong to any known session", '
+              'name="org.freedesktop.login1.NoSessionForPID")')
+
+
+def get_session_code(where):
+    special = SPECIAL[where]
+    # A logind before "auto" takes both names as session ids that do not exist.
+    unknown_special = '()' if where == 'old' else '("self", "auto")'
+    return '\n'.join([
+        f'special = {special!r}',
+        'if args[0] in special:',
+        f'    ret = dbus.ObjectPath("{SESSIONS}" + special[args[0]])',
+        f'elif args[0] in {unknown_special}:',
+        f'    {NO_SESSION}',
+        f'elif "{SESSIONS}" + args[0] in objects:',
+        f'    ret = dbus.ObjectPath("{SESSIONS}" + args[0])',
+        'else:',
+        '    raise dbus.exceptions.DBusException("No session %r known" % args[0], '
+        'name="org.freedesktop.login1.NoSuchSession")',
+    ])
 
 
 def bus():
@@ -77,27 +112,49 @@ def add_method(name, in_sig, out_sig, code):
     mock().AddMethod(MANAGER, name, in_sig, out_sig, code)
 
 
+def add_session(session_id, uid, name, active):
+    try:
+        mock().AddSession(session_id, 'seat0', dbus.UInt32(uid), name, active)
+    except dbus.exceptions.DBusException as error:
+        if not error.get_dbus_name().endswith('SessionExists'):
+            raise
+
+
+def setup(where):
+    for name, (in_sig, code) in NORMAL.items():
+        add_method(name, in_sig, '', code)
+    add_session('c1', OUR_UID, 'user', True)
+    add_session('c2', OTHER_UID, 'other', False)
+    by_pid = f'ret = dbus.ObjectPath("{SESSION}")' if where == 'inside' else NO_SESSION
+    add_method('GetSessionByPID', 'u', 'o', by_pid)
+    add_method('GetSession', 's', 'o', get_session_code(where))
+    add_method('GetUser', 'u', 'o', '\n'.join([
+        'path = "/org/freedesktop/login1/user/%d" % args[0]',
+        'if path not in objects:',
+        '    raise dbus.exceptions.DBusException("User %d not known" % args[0], '
+        'name="org.freedesktop.login1.NoSuchUser")',
+        'ret = dbus.ObjectPath(path)']))
+    display = ('', '/') if where == 'none' else ('c1', SESSION)
+    user = bus().get_object('org.freedesktop.login1', f'/org/freedesktop/login1/user/{OUR_UID}')
+    user.Set('org.freedesktop.login1.User', 'Display',
+             dbus.Struct((display[0], dbus.ObjectPath(display[1])), signature='so'),
+             dbus_interface='org.freedesktop.DBus.Properties')
+
+
 def main(argv):
     command = argv[1]
     if command == 'setup':
-        for name, (in_sig, code) in NORMAL.items():
-            add_method(name, in_sig, 'o' if name == 'GetSessionByPID' else '', code)
-        try:
-            mock().AddSession('c1', 'seat0', dbus.UInt32(1000), 'user', True)
-        except dbus.exceptions.DBusException as error:
-            if not error.get_dbus_name().endswith('SessionExists'):
-                raise
+        setup(argv[2] if len(argv) > 2 else 'inside')
     elif command == 'fail':
         name, error, text = argv[2], argv[3], argv[4]
-        out_sig = 'o' if name == 'GetSessionByPID' else ''
-        add_method(name, SIGNATURES[name], out_sig,
+        add_method(name, SIGNATURES[name], OUT_SIGNATURES.get(name, ''),
                    f'raise dbus.exceptions.DBusException({text!r}, name={error!r})')
     elif command == 'calls':
         path = argv[3] if len(argv) > 3 else MAIN
         for _, args in mock(path).GetMethodCalls(argv[2]):
             print(' '.join(str(a) for a in args) if args else '-')
     elif command == 'clear':
-        for path in (MAIN, SESSION):
+        for path in (MAIN, SESSION, OTHER_SESSION):
             mock(path).ClearCalls()
     elif command == 'a11y-bus':
         address, bus = session_bus()

@@ -1,5 +1,5 @@
 // One exit request per argument (the flags, in decimal) through the logind platform; prints
-// "<flags> accepted" or "<flags> refused: <reason>" per line. Only for the end-to-end suite,
+// "<flags> accepted" or "<flags> refused <cause>: <reason>" per line. Only for the end-to-end suite,
 // which points DBUS_SYSTEM_BUS_ADDRESS at a private bus with a mock logind first.
 #include <cstdio>
 #include <cstdlib>
@@ -7,6 +7,28 @@
 #include <string>
 
 #include "power/power_platform.h"
+
+namespace {
+
+const char* CauseName(orvane::RefusalCause cause) {
+  switch (cause) {
+    case orvane::RefusalCause::NotAllowed:
+      return "not-allowed";
+    case orvane::RefusalCause::Inhibited:
+      return "inhibited";
+    case orvane::RefusalCause::NoSession:
+      return "no-session";
+    case orvane::RefusalCause::NoLoginManager:
+      return "no-login-manager";
+    case orvane::RefusalCause::NoAnswer:
+      return "no-answer";
+    case orvane::RefusalCause::Other:
+    default:
+      return "other";
+  }
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   const char* bus = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
@@ -21,7 +43,7 @@ int main(int argc, char** argv) {
     if (result.accepted) {
       std::printf("%u accepted\n", flags);
     } else {
-      std::printf("%u refused: %s\n", flags, result.reason.c_str());
+      std::printf("%u refused %s: %s\n", flags, CauseName(result.cause), result.reason.c_str());
     }
   }
   return 0;

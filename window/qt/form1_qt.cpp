@@ -7,6 +7,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFont>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLineEdit>
@@ -15,6 +17,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QSpacerItem>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QStyleHints>
@@ -418,7 +421,57 @@ void Form1::SetForeColor(Control c, Color color) {
 void Form1::SetTop(Control c, int top) {
   if (c != Control::Form1) return;
   const int y = ScreenTop() + top;
-  if (this->y() != y) move(x(), y);
+  QPoint placed;
+  if (!PlacedOnX11(placed)) {  // offscreen: Qt's own idea of the place is all there is
+    if (this->y() != y) move(x(), y);
+    return;
+  }
+  const int deviceY = qRound(y * devicePixelRatioF());
+  if (placed.y() == deviceY) return;
+  // A window manager may keep the window off the top (a panel there), or ignore what is asked
+  // while it moves the window itself; and Qt takes a request for granted. So ask from where the
+  // window really is, a few times for each place it is put, then leave it there: never a fight.
+  if (placed != pinAskedAt_) {
+    pinAskedAt_ = placed;
+    pinAsks_ = 0;
+  }
+  if (pinAsks_ >= kPinAsksPerPlace) return;
+  ++pinAsks_;
+  auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  const std::uint32_t position[] = {static_cast<std::uint32_t>(placed.x()),
+                                    static_cast<std::uint32_t>(deviceY)};
+  xcb_configure_window(x11->connection(), static_cast<xcb_window_t>(winId()),
+                       XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y, position);
+  xcb_flush(x11->connection());
+  // Look again soon, rather than at the pin's next tick, and then less and less soon: a request
+  // ignored during the window manager's own move, or just after the window appears (KWin), is
+  // asked again once that is over.
+  if (!pinAgain_) {
+    pinAgain_ = new QTimer(this);
+    pinAgain_->setSingleShot(true);
+    connect(pinAgain_, &QTimer::timeout, this, [this] {
+      if (!ended_) events_.wktats_Timer();
+    });
+  }
+  pinAgain_->start(250 << (pinAsks_ - 1));
+}
+
+bool Form1::PlacedOnX11(QPoint& placed) const {
+  auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (QGuiApplication::platformName() != "xcb" || !x11 || !x11->connection() ||
+      !testAttribute(Qt::WA_WState_Created)) {
+    return false;
+  }
+  xcb_connection_t* connection = x11->connection();
+  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+  const auto cookie =
+      xcb_translate_coordinates(connection, static_cast<xcb_window_t>(winId()), root, 0, 0);
+  xcb_translate_coordinates_reply_t* reply =
+      xcb_translate_coordinates_reply(connection, cookie, nullptr);
+  if (!reply) return false;
+  placed = QPoint(reply->dst_x, reply->dst_y);
+  std::free(reply);
+  return true;
 }
 
 int Form1::ScreenTop() const { return screen() ? screen()->geometry().top() : 0; }
@@ -427,6 +480,15 @@ void Form1::MsgBox(std::string_view prompt, int style, std::string_view title) {
   QMessageBox box(BoxIcon(style), FromUtf8(title), FromUtf8(prompt), QMessageBox::Ok,
                   isVisible() ? this : nullptr);
   box.setTextFormat(Qt::PlainText);
+  // As wide as its title needs beside the window manager's icon and buttons, as on Windows: a
+  // box as narrow as "good bye .." gets its title cut to "..." by KWin's Breeze.
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const int width = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + 4 * 48;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+  }
   box.exec();
 }
 
@@ -553,9 +615,10 @@ void Form1::mouseMoveEvent(QMouseEvent* event) {
   const QPoint global = event->globalPosition().toPoint();
   if (drag_ == Drag::Pending && event->buttons() != Qt::NoButton &&
       (global - pressGlobal_).manhattanLength() >= QApplication::startDragDistance()) {
-    // The system move only after the press has moved: a plain click would otherwise leave some
-    // window managers in move mode. Other buttons, and a desktop without a window manager, move
-    // the window by hand.
+    // The system move only after the press has moved: started at the press, a plain click left
+    // openbox and KWin in move mode (the window then followed the pointer with no button held;
+    // mutter coped). Other buttons, and a desktop without a window manager, move the window by
+    // hand.
     const bool system = dragButton_ == Qt::LeftButton && windowHandle() &&
                         windowHandle()->startSystemMove();
     drag_ = system ? Drag::System : Drag::Manual;

@@ -99,6 +99,8 @@ class Form1 final : public QWidget, public FormControls {
   void ScheduleSkinShape();
   void SetX11TitleEmpty();
   int ScreenTop() const;
+  // Where the X server has the window, in device pixels; false without X11.
+  bool PlacedOnX11(QPoint& placed) const;
   bool PaintMayChangeShape(const QRegion& painted) const;
   bool ApplyDeviceShape();
 
@@ -122,6 +124,12 @@ class Form1 final : public QWidget, public FormControls {
   QPoint pressGlobal_;
   QPoint grabOffset_;
   Qt::MouseButton dragButton_ = Qt::NoButton;
+
+  // The top pin's requests: where the window was when last asked for, and how often.
+  static constexpr int kPinAsksPerPlace = 5;
+  QPoint pinAskedAt_{-1, -1000000};
+  int pinAsks_ = 0;
+  QTimer* pinAgain_ = nullptr;
 
   bool ended_ = false;
 };

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <cstdio>
 #include <memory>
+#include <string_view>
+#include <vector>
 
 #include "power/power_platform.h"
 #include "window/qt/form1_qt.h"
@@ -29,17 +31,38 @@ bool CheckX11Display() {
   return ok;
 }
 
+// The arguments without any choice of Qt platform ("-platform NAME", "--platform=NAME"): the
+// skin needs X11 whatever was asked for.
+std::vector<char*> WithoutPlatformChoice(int argc, char** argv) {
+  std::vector<char*> kept;
+  for (int i = 0; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (i > 0 && (arg == "-platform" || arg == "--platform")) {
+      ++i;  // and its value
+      continue;
+    }
+    if (i > 0 && (arg.starts_with("-platform=") || arg.starts_with("--platform="))) continue;
+    kept.push_back(argv[i]);
+  }
+  kept.push_back(nullptr);
+  return kept;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
-  if (qgetenv("QT_QPA_PLATFORM").startsWith("xcb") && !CheckX11Display()) return 1;
+  // X11 wherever there is an X display, even when the desktop asks Qt for Wayland: native Wayland
+  // has no absolute placement and no shaped input, so the skin would silently break.
+  if (!CheckX11Display()) return 1;
+  qputenv("QT_QPA_PLATFORM", "xcb");
+  std::vector<char*> args = WithoutPlatformChoice(argc, argv);
+  int count = static_cast<int>(args.size()) - 1;
   // Repaints through shared memory come back as completion events, and each wakes two threads:
   // four or five wake-ups a second for the dots alone. The window is small; plain requests cost
   // nothing noticeable and wake no one.
   if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
 
-  QApplication app(argc, argv);
+  QApplication app(count, args.data());
   // The controls' white must not change with the desktop's style: the colour key depends on it.
   QApplication::setStyle("Fusion");
   QApplication::setApplicationName("orvane");

@@ -1,0 +1,42 @@
+#include "power/refusal_text.h"
+
+#include "power/mod_power.h"
+
+namespace orvane {
+
+std::string RefusalText(std::int16_t mode, const PowerResult& result) {
+  const std::string what = mode == kActionShutdown ? "shut the computer down"
+                           : mode == kActionReboot ? "restart the computer"
+                                                   : "log you off";
+  const std::string couldNot = "Orvane could not " + what + ": ";
+  std::string text;
+  switch (result.cause) {
+    case RefusalCause::NotAllowed:
+      text = couldNot + "your account may do that only with an administrator's password.";
+      break;
+    case RefusalCause::Inhibited:
+      text = couldNot + "an application that is running holds it back.";
+      break;
+    case RefusalCause::NoSession:
+      text = couldNot + "it found no login session of yours to end.";
+      break;
+    case RefusalCause::NoLoginManager:
+      text = couldNot + "the login manager, which carries such requests out, is not running.";
+      break;
+    case RefusalCause::NoAnswer: {
+      const int n = result.waitedSeconds;
+      const std::string within =
+          n > 0 ? "within " + std::to_string(n) + (n == 1 ? " second" : " seconds") : "in time";
+      text = "The system did not answer Orvane " + within + "; it may still " + what + ".";
+      break;
+    }
+    case RefusalCause::Other:
+    default:
+      text = couldNot + "the system refused the request.";
+      break;
+  }
+  if (!result.reason.empty()) text += "\n\n" + result.reason;
+  return text;
+}
+
+}  // namespace orvane
