@@ -449,9 +449,7 @@ void Form1::SetTop(Control c, int top) {
   if (!pinAgain_) {
     pinAgain_ = new QTimer(this);
     pinAgain_->setSingleShot(true);
-    connect(pinAgain_, &QTimer::timeout, this, [this] {
-      if (!ended_) events_.wktats_Timer();
-    });
+    connect(pinAgain_, &QTimer::timeout, this, [this] { events_.Handle(Event::wktats_Timer); });
   }
   pinAgain_->start(250 << (pinAsks_ - 1));
 }
