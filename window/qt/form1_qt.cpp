@@ -421,8 +421,14 @@ void Form1::SetForeColor(Control c, Color color) {
 void Form1::SetTop(Control c, int top) {
   if (c != Control::Form1) return;
   const int y = ScreenTop() + top;
+  // Where X has the window is asked once for each place it is put (a round trip wakes two
+  // threads); the window's move events say when that place changes.
   QPoint placed;
-  if (!PlacedOnX11(placed)) {  // offscreen: Qt's own idea of the place is all there is
+  if (placedOnX11_) {
+    placed = *placedOnX11_;
+  } else if (PlacedOnX11(placed)) {
+    placedOnX11_ = placed;
+  } else {  // offscreen: Qt's own idea of the place is all there is
     if (this->y() != y) move(x(), y);
     return;
   }
@@ -633,6 +639,7 @@ void Form1::mouseReleaseEvent(QMouseEvent*) { drag_ = Drag::None; }
 
 void Form1::moveEvent(QMoveEvent* event) {
   QWidget::moveEvent(event);
+  placedOnX11_.reset();
   if (ended_ || !isVisible() || y() == ScreenTop()) return;
   pinSoon_->start();
 }

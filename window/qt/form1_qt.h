@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <optional>
 
 #include "power/power_platform.h"
 #include "window/controls.h"
@@ -127,6 +128,7 @@ class Form1 final : public QWidget, public FormControls {
 
   // The top pin's requests: where the window was when last asked for, and how often.
   static constexpr int kPinAsksPerPlace = 5;
+  std::optional<QPoint> placedOnX11_;  // where X last said the window is, until it moves
   QPoint pinAskedAt_{-1, -1000000};
   int pinAsks_ = 0;
   QTimer* pinAgain_ = nullptr;
