@@ -1,6 +1,7 @@
 #include "events/form1_events.h"
 
 #include <exception>
+#include <optional>
 
 #include "form/layout.h"
 
@@ -25,10 +26,25 @@ const char* ProcedureName(Event event) {
     case Event::Timer1_Timer: return "Timer1_Timer";
     case Event::Timer2_Timer: return "Timer2_Timer";
     case Event::wktats_Timer:
-    case Event::Form_Moved: return "wktats_Timer";
+    case Event::Form_Moved:
+    case Event::Form_MoveBegan:
+    case Event::Form_MoveEnded:
+    case Event::Form_Shown: return "wktats_Timer";
     case Event::Form_Closed: return "the end";
   }
   return "an event";
+}
+
+// The top pin's occasion an event is; nullopt for every other event.
+std::optional<TopPin::Occasion> PinOccasion(Event event) {
+  switch (event) {
+    case Event::wktats_Timer: return TopPin::Occasion::Tick;
+    case Event::Form_Moved: return TopPin::Occasion::Moved;
+    case Event::Form_MoveBegan: return TopPin::Occasion::MoveBegan;
+    case Event::Form_MoveEnded: return TopPin::Occasion::MoveEnded;
+    case Event::Form_Shown: return TopPin::Occasion::Shown;
+    default: return std::nullopt;
+  }
 }
 
 void Require(Control c, Property p) {
@@ -36,6 +52,14 @@ void Require(Control c, Property p) {
 }
 
 }  // namespace
+
+Event TimerEvent(Control timer) {
+  switch (timer) {
+    case Control::Timer1: return Event::Timer1_Timer;
+    case Control::Timer2: return Event::Timer2_Timer;
+    default: return Event::wktats_Timer;
+  }
+}
 
 std::string CheckedControls::Text(Control c) const {
   Require(c, Property::Text);
@@ -60,6 +84,11 @@ std::int16_t CheckedControls::ListIndex(Control c) const {
 void CheckedControls::SetForeColor(Control c, Color color) {
   Require(c, Property::ForeColor);
   form_.SetForeColor(c, color);
+}
+
+int CheckedControls::Top(Control c) const {
+  Require(c, Property::Top);
+  return form_.Top(c);
 }
 
 void CheckedControls::SetTop(Control c, int top) {
@@ -90,10 +119,12 @@ void Form1Events::Handle(Event event, FocusPeer peer) {
   }
   const bool focus = event == Event::Text1_GotFocus || event == Event::Text1_LostFocus;
   if (focus && peer == FocusPeer::OutsideWindow) return;
+  const std::optional<TopPin::Occasion> pin = PinOccasion(event);
+  if (pin) pin_.Note(*pin);
   if (running_) {
     // Another procedure waits in a message box: nothing starts inside it.
     if (event == Event::Timer1_Timer) ++minuteTicksPutOff_;
-    if (event == Event::wktats_Timer || event == Event::Form_Moved) pinPutOff_ = true;
+    if (pin && event != Event::Form_MoveBegan) pinPutOff_ = true;
     return;
   }
   Run(event);
@@ -119,7 +150,10 @@ void Form1Events::Run(Event event) {
       case Event::Timer1_Timer: countdown_.Timer1_Timer(); break;
       case Event::Timer2_Timer: countdown_.Timer2_Timer(); break;
       case Event::wktats_Timer:
-      case Event::Form_Moved: wktats_Timer(); break;
+      case Event::Form_Moved:
+      case Event::Form_MoveBegan:
+      case Event::Form_MoveEnded:
+      case Event::Form_Shown: wktats_Timer(*PinOccasion(event)); break;
       case Event::Form_Closed: break;
     }
   } catch (const std::exception& e) {
@@ -137,7 +171,7 @@ void Form1Events::RunPutOff() {
       Run(Event::Timer1_Timer);
     } else if (pinPutOff_) {
       pinPutOff_ = false;
-      Run(Event::wktats_Timer);
+      Run(Event::wktats_Timer);  // a tick asks from wherever the window is now
     } else {
       return;
     }
@@ -166,6 +200,6 @@ void Form1Events::Label7_Click() {
   checked_.EndProgram();
 }
 
-void Form1Events::wktats_Timer() { checked_.SetTop(Control::Form1, 0); }
+void Form1Events::wktats_Timer(TopPin::Occasion occasion) { pin_.Pin(occasion, checked_); }
 
 }  // namespace orvane

@@ -6,12 +6,13 @@
 #include <cstdint>
 
 #include "countdown/countdown.h"
+#include "events/top_pin.h"
 #include "power/power_platform.h"
 #include "form/controls.h"
 
 namespace orvane {
 
-// Every event Form1 answers, named after the procedure it runs, and two notices of the window's
+// Every event Form1 answers, named after the procedure it runs, and the notices of the window's
 // own that run no procedure of their own.
 enum class Event : std::uint8_t {
   Form_Load,
@@ -26,9 +27,15 @@ enum class Event : std::uint8_t {
   Timer1_Timer,
   Timer2_Timer,
   wktats_Timer,
-  Form_Moved,   // the window moved, by whatever means: the top edge goes back to the top
-  Form_Closed,  // closed from outside (window manager, task bar): the end, without the goodbye
+  Form_Moved,      // the window moved, by whatever means: the top edge goes back to the top
+  Form_MoveBegan,  // the user started moving the window (by its surface, held down)
+  Form_MoveEnded,  // ... and let go
+  Form_Shown,      // the window is on screen for the first time
+  Form_Closed,     // closed from outside (window manager, task bar): the end, without the goodbye
 };
+
+// The event a timer's tick raises: Timer1_Timer, Timer2_Timer or wktats_Timer.
+Event TimerEvent(Control timer);
 
 // Where the focus came from (GotFocus) or went to (LostFocus). Only moves between the window's
 // own controls are focus changes to the form: a switch to another program or to a message box
@@ -46,6 +53,7 @@ class CheckedControls final : public FormControls {
   void SetEnabled(Control c, bool enabled) override;
   std::int16_t ListIndex(Control c) const override;
   void SetForeColor(Control c, Color color) override;
+  int Top(Control c) const override;
   void SetTop(Control c, int top) override;
   void MsgBox(std::string_view prompt, int style, std::string_view title) override;
   void ApplyColorKey() override;
@@ -67,7 +75,7 @@ class Form1Events {
   //  - no minute is lost: such Timer1 ticks run afterwards, once each, in order; dots ticks,
   //    clicks, mouse and focus events are dropped, a pin is done once afterwards;
   //  - the system's move of the window (Form_MouseDown) is no procedure in progress: ticks, dots
-  //    and the pin go on while the user drags;
+  //    and the pin go on while the user drags; the pin's policy is TopPin's;
   //  - from the click on Label7 on, nothing runs any more: no tick, no power request;
   //  - Form_Load is followed by the pin, so the window is at the top from its first frame;
   //  - an error raised by a procedure (a property the control lacks, say) ends the program
@@ -87,11 +95,12 @@ class Form1Events {
   void Form_MouseMove();
   void Label7_MouseMove();
   void Label7_Click();
-  void wktats_Timer();
+  void wktats_Timer(TopPin::Occasion occasion);
 
   FormControls& form_;       // the front end's form, unchecked
   CheckedControls checked_;  // what the procedures use
   Countdown countdown_;
+  TopPin pin_;
   bool running_ = false;
   bool ended_ = false;
   bool pinPutOff_ = false;

@@ -88,7 +88,10 @@ class FormControls {
 
   virtual void SetForeColor(Control c, Color color) = 0;
 
-  // Form1's Top, in pixels from the top of the screen; the horizontal position is left alone.
+  // Form1's Top: where its top edge really is, in pixels from the top of the monitor that holds
+  // it. Setting it asks for that place, once, and leaves the horizontal position alone; the
+  // window manager may ignore the request or put the window elsewhere.
+  virtual int Top(Control c) const = 0;
   virtual void SetTop(Control c, int top) = 0;
 
   // A modal box; returns once the user has dismissed it, however that was done.

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "power/power_platform.h"
 #include "form/controls.h"
 #include "form/layout.h"
+#include "power/power_platform.h"
 
 namespace orvane::testing {
 
@@ -21,7 +21,8 @@ struct MessageBox {
   friend bool operator==(const MessageBox&, const MessageBox&) = default;
 };
 
-// Form1 as the layout creates it, held in memory. Every write is also logged, in order.
+// Form1 as the layout creates it, held in memory. Every write is also logged, in order. Like a
+// front end behind CheckedControls, it refuses a property its control lacks.
 class MemoryForm final : public FormControls {
  public:
   MemoryForm() {
@@ -32,22 +33,36 @@ class MemoryForm final : public FormControls {
     foreColor_.fill(kSysButtonText);
   }
 
-  std::string Text(Control c) const override { return text_[Index(c)]; }
+  std::string Text(Control c) const override {
+    Refuse(c, Property::Text);
+    return text_[Index(c)];
+  }
   void SetText(Control c, std::string_view text) override {
+    Refuse(c, Property::Text);
     text_[Index(c)] = std::string(text);
     log.push_back("SetText " + Name(c) + " \"" + std::string(text) + "\"");
   }
   void SetEnabled(Control c, bool enabled) override {
+    Refuse(c, Property::Enabled);
     enabled_[Index(c)] = enabled;
     log.push_back("SetEnabled " + Name(c) + (enabled ? " on" : " off"));
   }
-  std::int16_t ListIndex(Control) const override { return listIndex; }
+  std::int16_t ListIndex(Control c) const override {
+    Refuse(c, Property::ListIndex);
+    return listIndex;
+  }
   void SetForeColor(Control c, Color color) override {
+    Refuse(c, Property::ForeColor);
     foreColor_[Index(c)] = color;
     log.push_back("SetForeColor " + Name(c) + " " + std::to_string(color));
   }
+  int Top(Control c) const override {
+    Refuse(c, Property::Top);
+    return top;
+  }
   void SetTop(Control c, int top) override {
-    this->top = top;
+    Refuse(c, Property::Top);
+    if (!ignoresTop) this->top = top;
     log.push_back("SetTop " + Name(c) + " " + std::to_string(top));
   }
   void MsgBox(std::string_view prompt, int style, std::string_view title) override {
@@ -70,6 +85,7 @@ class MemoryForm final : public FormControls {
 
   std::int16_t listIndex = -1;
   int top = 100;
+  bool ignoresTop = false;  // a window manager that ignores every request to move the window
   std::vector<MessageBox> boxes;
   std::vector<std::string> log;
   std::function<void()> onMsgBox;      // runs while a box is "open"
@@ -77,6 +93,9 @@ class MemoryForm final : public FormControls {
 
  private:
   static int Index(Control c) { return static_cast<int>(c); }
+  static void Refuse(Control c, Property p) {
+    if (!HasProperty(c, p)) throw PropertyError(c, p);
+  }
   static std::string Name(Control c) { return std::string(ControlName(c)); }
   std::array<std::string, kControlCount> text_{};
   std::array<bool, kControlCount> enabled_{};

@@ -69,7 +69,7 @@ void Form1::SetEnabled(Control c, bool enabled) {
     }
     return;
   }
-  if (QWidget* widget = Widget(c)) widget->setEnabled(enabled);
+  Widget(c)->setEnabled(enabled);
 }
 
 std::int16_t Form1::ListIndex(Control) const {
@@ -78,7 +78,6 @@ std::int16_t Form1::ListIndex(Control) const {
 
 void Form1::SetForeColor(Control c, Color color) {
   QWidget* widget = Widget(c);
-  if (!widget) return;
   QPalette palette = widget->palette();
   const QColor qcolor = ToQColor(color);
   for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
@@ -87,9 +86,9 @@ void Form1::SetForeColor(Control c, Color color) {
   widget->setPalette(palette);
 }
 
-void Form1::SetTop(Control c, int top) {
-  if (c == Control::Form1) PinTop(top);
-}
+int Form1::Top(Control) const { return TopOnScreen(); }
+
+void Form1::SetTop(Control, int top) { PutTop(top); }
 
 void Form1::MsgBox(std::string_view prompt, int style, std::string_view title) {
   QMessageBox box(BoxIcon(style), FromUtf8(title), FromUtf8(prompt), QMessageBox::Ok,
@@ -123,7 +122,7 @@ void Form1::EndProgram() {
     if (timer) timer->stop();
   }
   shapeSoon_->stop();
-  pinSoon_->stop();
+  movedSoon_->stop();
   hide();
   QCoreApplication::exit(0);
 }

@@ -43,6 +43,7 @@ class Form1 final : public QWidget, public FormControls {
   void SetEnabled(Control c, bool enabled) override;
   std::int16_t ListIndex(Control c) const override;
   void SetForeColor(Control c, Color color) override;
+  int Top(Control c) const override;
   void SetTop(Control c, int top) override;
   void MsgBox(std::string_view prompt, int style, std::string_view title) override;
   void ApplyColorKey() override;
@@ -77,9 +78,11 @@ class Form1 final : public QWidget, public FormControls {
   void BuildTimers();
   void LoadBackground();
   void ScheduleSkinShape();
+  // Moving (form1_qt_move.cpp): where the window's top edge is, from the top of its screen, and
+  // the request to put it `top` pixels below that.
   int ScreenTop() const;
-  // Puts the window's top edge `top` pixels below the top of its own screen.
-  void PinTop(int top);
+  int TopOnScreen() const;
+  void PutTop(int top);
   bool PaintMayChangeShape(const QRegion& painted) const;
   bool ApplyDeviceShape();
 
@@ -91,7 +94,7 @@ class Form1 final : public QWidget, public FormControls {
 
   QPixmap background_;
   QTimer* shapeSoon_ = nullptr;
-  QTimer* pinSoon_ = nullptr;
+  QTimer* movedSoon_ = nullptr;
   bool keyed_ = false;
   bool rendering_ = false;
   QRegion shape_;        // logical pixels
@@ -104,12 +107,9 @@ class Form1 final : public QWidget, public FormControls {
   QPoint grabOffset_;
   Qt::MouseButton dragButton_ = Qt::NoButton;
 
-  // The top pin's requests: where the window was when last asked for, and how often.
-  static constexpr int kPinAsksPerPlace = 5;
-  std::optional<QPoint> placedOnX11_;  // where X last said the window is, until it moves
-  QPoint pinAskedAt_{-1, -1000000};
-  int pinAsks_ = 0;
-  QTimer* pinAgain_ = nullptr;
+  // Where the X server has the window, in device pixels: asked once for each place it is put (a
+  // round trip wakes two threads); the window's move events say when that place changes.
+  mutable std::optional<QPoint> placedOnX11_;
 
   bool ended_ = false;
 };

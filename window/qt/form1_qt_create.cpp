@@ -143,9 +143,7 @@ void Form1::BuildTimers() {
   for (const layout::TimerLayout& entry : layout::kTimers) {
     auto* timer = new QTimer(this);
     timer->setObjectName(QString::fromLatin1(ControlName(entry.id)));
-    const Event tick = entry.id == Control::Timer1   ? Event::Timer1_Timer
-                       : entry.id == Control::Timer2 ? Event::Timer2_Timer
-                                                    : Event::wktats_Timer;
+    const Event tick = TimerEvent(entry.id);
     timer->setInterval(entry.intervalMs);
     // The minute keeps its beat to the millisecond. The dots and the pin may shift by a few per
     // cent: a precise timer often wakes the program a moment early and then again on time.
@@ -156,15 +154,15 @@ void Form1::BuildTimers() {
   }
 
   // Work for the next turn of the event loop: the shape once what is drawn has settled, and the
-  // pin's tick right after a move.
+  // report of a move once Qt is done moving the window.
   shapeSoon_ = new QTimer(this);
   shapeSoon_->setSingleShot(true);
   shapeSoon_->setInterval(0);
   connect(shapeSoon_, &QTimer::timeout, this, &Form1::UpdateSkinShape);
-  pinSoon_ = new QTimer(this);
-  pinSoon_->setSingleShot(true);
-  pinSoon_->setInterval(0);
-  connect(pinSoon_, &QTimer::timeout, this, [this] { events_.Handle(Event::Form_Moved); });
+  movedSoon_ = new QTimer(this);
+  movedSoon_->setSingleShot(true);
+  movedSoon_->setInterval(0);
+  connect(movedSoon_, &QTimer::timeout, this, [this] { events_.Handle(Event::Form_Moved); });
 }
 
 void Form1::LoadAndShow() {
@@ -176,6 +174,7 @@ void Form1::LoadAndShow() {
   show();
   combo_->setFocus(Qt::OtherFocusReason);
   UpdateSkinShape();
+  events_.Handle(Event::Form_Shown);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

@@ -11,37 +11,28 @@
 
 namespace orvane::qt {
 
-void Form1::PinTop(int top) {
-  const int y = ScreenTop() + top;
-  // Where X has the window is asked once for each place it is put (a round trip wakes two
-  // threads); the window's move events say when that place changes.
+int Form1::TopOnScreen() const {
   if (!placedOnX11_) placedOnX11_ = x11::Placed(*this);
-  if (!placedOnX11_) {  // offscreen: Qt's own idea of the place is all there is
-    if (this->y() != y) move(x(), y);
+  if (!placedOnX11_) return y() - ScreenTop();  // offscreen: Qt's own idea is all there is
+  // Qt takes a request for granted; the X server knows where the window manager really put it.
+  const qreal scale = devicePixelRatioF();
+  const int deviceTop = qRound(ScreenTop() * scale);
+  const int top = qRound(placedOnX11_->y() / scale) - ScreenTop();
+  // Off by a device pixel is off the top too, even where that rounds to no logical pixel.
+  if (top == 0 && placedOnX11_->y() != deviceTop) return placedOnX11_->y() > deviceTop ? 1 : -1;
+  return top;
+}
+
+void Form1::PutTop(int top) {
+  const int y = ScreenTop() + top;
+  if (!placedOnX11_) placedOnX11_ = x11::Placed(*this);
+  if (!placedOnX11_) {
+    move(x(), y);
     return;
   }
-  const QPoint placed = *placedOnX11_;
-  const int deviceY = qRound(y * devicePixelRatioF());
-  if (placed.y() == deviceY) return;
-  // A window manager may keep the window off the top (a panel there), or ignore what is asked
-  // while it moves the window itself; and Qt takes a request for granted. So ask from where the
-  // window really is, a few times for each place it is put, then leave it there: never a fight.
-  if (placed != pinAskedAt_) {
-    pinAskedAt_ = placed;
-    pinAsks_ = 0;
-  }
-  if (pinAsks_ >= kPinAsksPerPlace) return;
-  ++pinAsks_;
-  x11::MoveTo(*this, QPoint(placed.x(), deviceY));
-  // Look again soon, rather than at the pin's next tick, and then less and less soon: a request
-  // ignored during the window manager's own move, or just after the window appears (KWin), is
-  // asked again once that is over.
-  if (!pinAgain_) {
-    pinAgain_ = new QTimer(this);
-    pinAgain_->setSingleShot(true);
-    connect(pinAgain_, &QTimer::timeout, this, [this] { events_.Handle(Event::wktats_Timer); });
-  }
-  pinAgain_->start(250 << (pinAsks_ - 1));
+  // Asked of the X server from where the window really is: Qt would skip a request for the place
+  // it believes the window is at already.
+  x11::MoveTo(*this, QPoint(placedOnX11_->x(), qRound(y * devicePixelRatioF())));
 }
 
 int Form1::ScreenTop() const { return screen() ? screen()->geometry().top() : 0; }
@@ -63,6 +54,7 @@ void Form1::mouseMoveEvent(QMouseEvent* event) {
     const bool system = dragButton_ == Qt::LeftButton && windowHandle() &&
                         windowHandle()->startSystemMove();
     drag_ = system ? Drag::System : Drag::Manual;
+    events_.Handle(Event::Form_MoveBegan);
   }
   if (drag_ == Drag::Manual) {
     QPoint to = global - grabOffset_;
@@ -72,13 +64,19 @@ void Form1::mouseMoveEvent(QMouseEvent* event) {
   events_.Handle(Event::Form_MouseMove);
 }
 
-void Form1::mouseReleaseEvent(QMouseEvent*) { drag_ = Drag::None; }
+// Qt hears the release even after the window manager has taken the move over (mutter, KWin and
+// openbox hand the pointer back with it): the end of the move, wherever the window was dropped.
+void Form1::mouseReleaseEvent(QMouseEvent*) {
+  const bool moved = drag_ == Drag::System || drag_ == Drag::Manual;
+  drag_ = Drag::None;
+  if (moved) events_.Handle(Event::Form_MoveEnded);
+}
 
 void Form1::moveEvent(QMoveEvent* event) {
   QWidget::moveEvent(event);
   placedOnX11_.reset();
-  if (ended_ || !isVisible() || y() == ScreenTop()) return;
-  pinSoon_->start();
+  if (ended_ || !isVisible()) return;
+  movedSoon_->start();
 }
 
 }  // namespace orvane::qt

@@ -3,7 +3,6 @@
 #include <windowsx.h>
 
 #include <exception>
-#include <stdexcept>
 
 #include "window/win32/text_win32.h"
 
@@ -17,6 +16,8 @@ UINT_PTR TimerIdOf(Control c) {
     default: return kWktatsId;
   }
 }
+
+constexpr Control kTimerOfId[] = {Control::Timer1, Control::Timer2, Control::wktats};
 
 std::wstring WindowText(HWND hwnd) {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
@@ -33,6 +34,7 @@ void Form1Window::LoadAndShow() {
   SetForegroundWindow(window_.get());
   UpdateWindow(window_.get());
   SetFocus(combo1_);
+  events_.Handle(Event::Form_Shown);
 }
 
 void Form1Window::FailWith(std::string_view where, std::string_view what) {
@@ -111,11 +113,14 @@ LRESULT Form1Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
       return 0;
     case WM_WINDOWPOSCHANGED:
-      // The top pin acts the moment the window moves, so its timer can tick slowly.
-      if (!(reinterpret_cast<const WINDOWPOS*>(lp)->flags & SWP_NOMOVE)) {
-        events_.Handle(Event::Form_Moved);
-      }
+      OnWindowPosChanged(*reinterpret_cast<const WINDOWPOS*>(lp));
       return DefWindowProcW(hwnd, msg, wp, lp);
+    case WM_ENTERSIZEMOVE:
+      events_.Handle(Event::Form_MoveBegan);
+      return 0;
+    case WM_EXITSIZEMOVE:
+      events_.Handle(Event::Form_MoveEnded);
+      return 0;
     case WM_CLOSE:
       // Closed from the task bar or with Alt+F4: the program ends, without the goodbye box.
       events_.Handle(Event::Form_Closed);
@@ -139,9 +144,7 @@ LRESULT Form1Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 void Form1Window::OnTimer(UINT_PTR id) {
   // A tick already queued when its timer was switched off is not delivered.
   if (id < 1 || id > timerOn_.size() || !timerOn_[id - 1]) return;
-  events_.Handle(id == kTimer1Id   ? Event::Timer1_Timer
-                 : id == kTimer2Id ? Event::Timer2_Timer
-                                   : Event::wktats_Timer);
+  events_.Handle(TimerEvent(kTimerOfId[id - 1]));
 }
 
 void Form1Window::OnCommand(int id, int code) {
@@ -198,8 +201,7 @@ std::string Form1Window::Text(Control c) const {
   // Form1, Text1 and the buttons hold their own text; the labels' captions are ours.
   if (c == Control::Form1) return Narrow(WindowText(window_.get()));
   if (HWND hwnd = ChildOf(c)) return Narrow(WindowText(hwnd));
-  if (layout::Find(c) && layout::Find(c)->kind == layout::Kind::Label) return captions_[Index(c)];
-  throw std::invalid_argument(std::string(ControlName(c)) + " has no text");
+  return captions_[Index(c)];  // a label
 }
 
 void Form1Window::SetText(Control c, std::string_view text) {
@@ -208,10 +210,7 @@ void Form1Window::SetText(Control c, std::string_view text) {
     SetWindowTextW(hwnd, Widen(text).c_str());
     return;
   }
-  if (!layout::Find(c) || layout::Find(c)->kind != layout::Kind::Label) {
-    throw std::invalid_argument(std::string(ControlName(c)) + " has no caption");
-  }
-  // A self-sizing label may shrink: repaint its old box as well as its new one.
+  // A label. A self-sizing label may shrink: repaint its old box as well as its new one.
   const RECT before = LabelRect(c);
   captions_[Index(c)] = std::string(text);
   const RECT after = LabelRect(c);
@@ -232,14 +231,12 @@ void Form1Window::SetEnabled(Control c, bool enabled) {
     return;
   }
   HWND hwnd = ChildOf(c);
-  if (!hwnd) throw std::invalid_argument(std::string(ControlName(c)) + " cannot be enabled");
   EnableWindow(hwnd, enabled ? TRUE : FALSE);
   // A control that loses the focus by being disabled hands it to the next one in tab order.
   if (!enabled) FocusFirstEnabledAfter(hwnd);
 }
 
-std::int16_t Form1Window::ListIndex(Control c) const {
-  if (c != Control::Combo1) throw std::invalid_argument(std::string(ControlName(c)) + " has no list");
+std::int16_t Form1Window::ListIndex(Control) const {
   return static_cast<std::int16_t>(SendMessageW(combo1_, CB_GETCURSEL, 0, 0));
 }
 
@@ -252,17 +249,6 @@ void Form1Window::SetForeColor(Control c, Color color) {
     const RECT box = LabelRect(c);
     InvalidateRect(window_.get(), &box, FALSE);
   }
-}
-
-void Form1Window::SetTop(Control c, int top) {
-  if (c != Control::Form1) throw std::invalid_argument(std::string(ControlName(c)) + " has no Top");
-  // Top is measured from the top of the monitor that holds the window: on one monitor that is
-  // the screen's top, and a monitor lower than its neighbours keeps the window on itself.
-  const int y = MonitorArea(MONITOR_DEFAULTTONEAREST).top + top;
-  RECT r{};
-  GetWindowRect(window_.get(), &r);
-  if (r.top == y) return;
-  SetWindowPos(window_.get(), nullptr, r.left, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form1Window::MsgBox(std::string_view prompt, int style, std::string_view title) {
@@ -279,11 +265,6 @@ void Form1Window::ApplyColorKey() {
   const LONG style = GetWindowLongA(hwnd, GWL_EXSTYLE);
   SetWindowLongA(hwnd, GWL_EXSTYLE, style | WS_EX_LAYERED);
   SetLayeredWindowAttributes(hwnd, key, 0, LWA_COLORKEY);
-}
-
-void Form1Window::BeginSystemMove() {
-  ReleaseCapture();
-  SendMessageA(window_.get(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
 }
 
 void Form1Window::EndProgram() { ExitProcess(0); }

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "power/power_platform.h"
-#include "form/controls.h"
 #include "events/form1_events.h"
+#include "form/controls.h"
 #include "form/layout.h"
+#include "power/power_platform.h"
 #include "window/win32/fonts_win32.h"
 #include "window/win32/handles_win32.h"
 
@@ -50,6 +50,7 @@ class Form1Window final : public FormControls {
   void SetEnabled(Control c, bool enabled) override;
   std::int16_t ListIndex(Control c) const override;
   void SetForeColor(Control c, Color color) override;
+  int Top(Control c) const override;
   void SetTop(Control c, int top) override;
   void MsgBox(std::string_view prompt, int style, std::string_view title) override;
   void ApplyColorKey() override;
@@ -77,6 +78,7 @@ class Form1Window final : public FormControls {
   LRESULT OnCtlColorText1(HDC dc);
   void OnActivate(bool active);
   void OnDpiChanged(int dpi, const RECT& suggested);
+  void OnWindowPosChanged(const WINDOWPOS& pos);
 
   void CreateControls();
   void ApplyDpi(int dpi);     // fonts, picture, child places and the window's size at a DPI

@@ -180,15 +180,6 @@ void Form1Window::UseClassicLook(HWND control) {
   if (setWindowTheme_) setWindowTheme_(control, L" ", L" ");  // no such theme: classic
 }
 
-RECT Form1Window::MonitorArea(DWORD fallback) const {
-  MONITORINFO info{};
-  info.cbSize = sizeof info;
-  if (!GetMonitorInfoW(MonitorFromWindow(window_.get(), fallback), &info)) {
-    return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  }
-  return info.rcMonitor;
-}
-
 // Centred across, and already at the top where the pin holds it, so that Form_Load's pin has
 // nothing to move while the window is hidden: under Wine a layered window moved while hidden was
 // now and then reported at one place and drawn at another.

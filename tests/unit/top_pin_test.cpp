@@ -1,0 +1,111 @@
+#include "events/top_pin.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+
+#include "tests/support/fakes.h"
+
+namespace orvane {
+namespace {
+
+using Occasion = TopPin::Occasion;
+using testing::MemoryForm;
+
+struct PinRig {
+  MemoryForm form;
+  TopPin pin;
+  void On(Occasion occasion, int times = 1) {
+    for (int i = 0; i < times; ++i) {
+      pin.Note(occasion);
+      pin.Pin(occasion, form);
+    }
+  }
+  long Asks() const { return std::count(form.log.begin(), form.log.end(), "SetTop Form1 0"); }
+};
+
+// What the pin asks for as the window is moved, and what it leaves alone.
+struct PinRow {
+  const char* name;
+  std::function<void(PinRig&)> script;
+  long asks;
+  int topAfter;
+};
+class TopPinTest : public ::testing::TestWithParam<PinRow> {};
+
+TEST_P(TopPinTest, AsksWhenItShould) {
+  const PinRow& row = GetParam();
+  PinRig rig;
+  row.script(rig);
+  EXPECT_EQ(rig.Asks(), row.asks);
+  EXPECT_EQ(rig.form.top, row.topAfter);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, TopPinTest,
+    ::testing::Values(
+        PinRow{"AtTheTopNothingIsAsked",
+               [](PinRig& r) {
+                 r.form.top = 0;
+                 r.On(Occasion::Shown);
+                 r.On(Occasion::Tick, 3);
+                 r.On(Occasion::Moved);
+               },
+               0, 0},
+        // A window manager that moves the window itself ignores every request until the user
+        // lets go, however long the button was held; no move follows the release.
+        PinRow{"BackAtTheTopWhenALongHeldDragEnds",
+               [](PinRig& r) {
+                 r.form.top = 0;
+                 r.On(Occasion::MoveBegan);
+                 r.form.ignoresTop = true;
+                 for (int top : {20, 60, 100}) {
+                   r.form.top = top;
+                   r.On(Occasion::Moved);
+                 }
+                 r.On(Occasion::Tick, 12);  // two minutes of holding still
+                 r.form.ignoresTop = false;
+                 r.On(Occasion::MoveEnded);
+               },
+               3 + TopPin::kAsksPerPlace + 1, 0},
+        // Where every request is honoured during the move (Windows' own move loop), the window
+        // slides along the top, however often the pointer crosses the same height.
+        PinRow{"DuringAMoveEveryPlaceIsAskedFor",
+               [](PinRig& r) {
+                 r.On(Occasion::MoveBegan);
+                 for (int i = 0; i < 3 * TopPin::kAsksPerPlace; ++i) {
+                   r.form.top = 50;
+                   r.On(Occasion::Moved);
+                 }
+                 r.On(Occasion::MoveEnded);
+               },
+               3 * TopPin::kAsksPerPlace, 0},
+        // A panel keeps the top edge free: the window settles under it, asked a few times, then
+        // left alone, whatever ticks and moves to the same place follow.
+        PinRow{"APanelIsNeverFought",
+               [](PinRig& r) {
+                 r.form.top = 32;
+                 r.form.ignoresTop = true;
+                 r.On(Occasion::Shown);
+                 r.On(Occasion::Moved, 3);
+                 r.On(Occasion::Tick, 20);
+               },
+               TopPin::kAsksPerPlace, 32},
+        // ... but each new drag that ends there asks again, as does a new place.
+        PinRow{"UnderAPanelADragEndOrANewPlaceAsksAgain",
+               [](PinRig& r) {
+                 r.form.top = 32;
+                 r.form.ignoresTop = true;
+                 r.On(Occasion::Tick, 10);
+                 r.On(Occasion::MoveBegan);
+                 r.On(Occasion::MoveEnded);
+                 r.form.top = 40;
+                 r.On(Occasion::Moved);
+               },
+               TopPin::kAsksPerPlace + 2, 40}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace orvane

@@ -1,0 +1,42 @@
+// Moving the window: the system's move by the surface, and the top edge where the core's pin
+// wants it.
+#include "window/win32/form1_win32.h"
+
+namespace orvane::win32 {
+
+void Form1Window::BeginSystemMove() {
+  ReleaseCapture();
+  SendMessageA(window_.get(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
+}
+
+// Reported the moment the window moves (also during the system's move loop), so the pin's
+// timer can tick slowly.
+void Form1Window::OnWindowPosChanged(const WINDOWPOS& pos) {
+  if (!(pos.flags & SWP_NOMOVE)) events_.Handle(Event::Form_Moved);
+}
+
+// Top is measured from the top of the monitor that holds the window: on one monitor that is the
+// screen's top, and a monitor lower than its neighbours keeps the window on itself.
+int Form1Window::Top(Control) const {
+  RECT r{};
+  GetWindowRect(window_.get(), &r);
+  return r.top - MonitorArea(MONITOR_DEFAULTTONEAREST).top;
+}
+
+void Form1Window::SetTop(Control, int top) {
+  RECT r{};
+  GetWindowRect(window_.get(), &r);
+  SetWindowPos(window_.get(), nullptr, r.left, MonitorArea(MONITOR_DEFAULTTONEAREST).top + top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+RECT Form1Window::MonitorArea(DWORD fallback) const {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoW(MonitorFromWindow(window_.get(), fallback), &info)) {
+    return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  }
+  return info.rcMonitor;
+}
+
+}  // namespace orvane::win32
