@@ -18,11 +18,6 @@ inline constexpr std::int16_t kActionReboot = 2;
 inline constexpr std::int16_t kTrue = -1;
 inline constexpr std::int16_t kFalse = 0;
 
-inline constexpr std::uint32_t kEwxLogoff = 0;
-inline constexpr std::uint32_t kEwxShutdown = 1;
-inline constexpr std::uint32_t kEwxReboot = 2;
-inline constexpr std::uint32_t kEwxForce = 4;
-
 // The exit flags for an action code and a force flag.
 std::uint32_t ExitFlags(std::int16_t force, std::int16_t mode);
 

@@ -46,6 +46,12 @@ inline constexpr std::uint32_t kTokenQuery = 0x08;
 inline constexpr std::uint32_t kSePrivilegeEnabled = 2;
 inline constexpr char kSeShutdownName[] = "SeShutdownPrivilege";
 
+// The exit flags of ExitWindowsEx: one action, plus kEwxForce for a forced one.
+inline constexpr std::uint32_t kEwxLogoff = 0;
+inline constexpr std::uint32_t kEwxShutdown = 1;
+inline constexpr std::uint32_t kEwxReboot = 2;
+inline constexpr std::uint32_t kEwxForce = 4;
+
 // Opaque platform handles; 0 is "none".
 using ProcessHandle = std::uintptr_t;
 using TokenHandle = std::uintptr_t;

@@ -48,8 +48,6 @@ constexpr std::chrono::seconds kDeadline{4};
 constexpr std::uint64_t kRootCheckInhibitors = UINT64_C(1) << 0;
 constexpr std::uint64_t kSkipInhibitors = UINT64_C(1) << 4;
 
-constexpr std::uint32_t kEwxForce = 4;
-
 struct BusDeleter {
   // No flush: every call has had its answer, and flushing a bus that never came up would wait
   // on sd-bus's own timeouts.
@@ -385,14 +383,14 @@ class LogindPowerPlatform final : public PowerPlatform {
   PowerResult ExitWindowsEx(std::uint32_t flags, std::uint32_t) override {
     const bool forced = (flags & kEwxForce) != 0;
     const std::uint32_t action = flags & ~kEwxForce;
-    if (action > 2) return Refused(RefusalCause::Other, "Unsupported exit request " + std::to_string(flags));
+    if (action > kEwxReboot) return Refused(RefusalCause::Other, "Unsupported exit request " + std::to_string(flags));
 
     Link link(Clock::now() + kDeadline);
     if (std::optional<PowerResult> failure = link.Connect()) return *failure;
     switch (action) {
-      case 1:
+      case kEwxShutdown:
         return PowerAction(link, "PowerOff", forced);
-      case 2:
+      case kEwxReboot:
         return PowerAction(link, "Reboot", forced);
       default:
         return EndOwnSession(link);

@@ -17,11 +17,16 @@
 #include <unistd.h>
 
 #include "form/layout.h"
+#include "form/renditions.h"
 
 namespace fs = std::filesystem;
 namespace layout = orvane::layout;
 
 namespace {
+
+// The 1x picture's size, as the front ends take it.
+constexpr auto kW = static_cast<std::uint32_t>(layout::kPictureWidth);
+constexpr auto kH = static_cast<std::uint32_t>(layout::kPictureHeight);
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -160,15 +165,15 @@ TEST_P(BackgroundTest, IsA16BitRgb555WindowsBitmapOfTheBoundSize) {
   EXPECT_EQ(Le32(f, 2), f.size());        // bfSize
   EXPECT_EQ(Le32(f, 10), 54u);            // pixels right after the headers
   EXPECT_EQ(Le32(f, 14), 40u);            // BITMAPINFOHEADER
-  EXPECT_EQ(Le32(f, 18), 504u * s());     // width
-  EXPECT_EQ(Le32(f, 22), 360u * s());     // height, positive: bottom-up
+  EXPECT_EQ(Le32(f, 18), kW * s());       // width
+  EXPECT_EQ(Le32(f, 22), kH * s());       // height, positive: bottom-up
   EXPECT_EQ(Le16(f, 26), 1u);             // planes
   EXPECT_EQ(Le16(f, 28), 16u);            // bits per pixel
   EXPECT_EQ(Le32(f, 30), 0u);             // BI_RGB: 5-5-5, no masks, uncompressed
   EXPECT_EQ(Le32(f, 46), 0u);             // no palette
-  EXPECT_GE(f.size(), 54u + 504u * s() * 360u * s() * 2);
+  EXPECT_GE(f.size(), 54u + kW * s() * kH * s() * 2);
   for (std::size_t i = 0; i < f.size(); i += 2)  // the unused top bit of every pixel is clear
-    if (i >= 54 && i + 1 < 54 + 504u * s() * 360u * s() * 2) {
+    if (i >= 54 && i + 1 < 54 + kW * s() * kH * s() * 2) {
       ASSERT_EQ(f[i + 1] & 0x80, 0) << "byte " << i;
     }
 }
@@ -415,7 +420,7 @@ TEST_P(BetweenScalesTest, IsTheOneXDrawingAtItsOwnScale) {
   const Bytes f = ReadFile(kAssets / "win32" / ("background@" + scale + "x-rle8.bmp"));
   ASSERT_GT(f.size(), 54u) << scale;
   EXPECT_EQ(Le32(f, 30), 1u) << "BI_RLE8";
-  const int w = static_cast<int>(std::lround(504 * s)), h = static_cast<int>(std::lround(360 * s));
+  const int w = static_cast<int>(std::lround(layout::kPictureWidth * s)), h = static_cast<int>(std::lround(layout::kPictureHeight * s));
   ASSERT_EQ(static_cast<int>(Le32(f, 18)), w);
   ASSERT_EQ(static_cast<int>(Le32(f, 22)), h);
   const Rle8 twin = DecodeRle8(f, w, h);

@@ -16,7 +16,7 @@
 #include "form/layout.h"
 #include "window/win32/fonts_win32.h"
 #include "window/win32/handles_win32.h"
-#include "window/win32/resource_ids.h"
+#include "form/renditions.h"
 #include "window/win32/text_win32.h"
 
 namespace {
@@ -232,7 +232,7 @@ int LabelDifference(Control label, const std::wstring& caption, COLORREF colour,
   HMODULE program = LoadLibraryExW(ProgramFile().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
   if (!program) throw Failure("cannot load the program's resources");
   win32::UniqueBitmap picture(static_cast<HBITMAP>(
-      LoadImageW(program, MAKEINTRESOURCEW(IDB_BACKGROUND), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+      LoadImageW(program, MAKEINTRESOURCEW(layout::kRenditions.front().resource), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
   FreeLibrary(program);
   if (!picture) throw Failure("no picture in the program");
   win32::UniqueMemoryDc pictureDc(CreateCompatibleDC(screen.get()));

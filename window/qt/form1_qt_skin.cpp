@@ -3,9 +3,9 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTimer>
-#include <array>
 
 #include "form/layout.h"
+#include "form/renditions.h"
 #include "window/qt/convert_qt.h"
 #include "window/qt/form1_qt.h"
 #include "window/qt/skin_mask_qt.h"
@@ -16,28 +16,17 @@ namespace orvane::qt {
 void Form1::LoadBackground() {
   // The picture drawn at the screen's own scale, pixel for pixel. Other scales take the next
   // larger one, scaled by nearest neighbour so that no colour blends with the white key.
-  struct Rendition {
-    qreal scale;
-    const char* file;
-  };
-  static constexpr std::array<Rendition, 5> kRenditions{{
-      {1.0, ":/art/background.bmp"},
-      {1.25, ":/art/win32/background@1.25x-rle8.bmp"},
-      {1.5, ":/art/win32/background@1.5x-rle8.bmp"},
-      {1.75, ":/art/win32/background@1.75x-rle8.bmp"},
-      {2.0, ":/art/background@2x.bmp"},
-  }};
   const qreal dpr = devicePixelRatioF();
-  const Rendition* chosen = &kRenditions.back();
-  for (const Rendition& r : kRenditions) {
-    if (r.scale >= dpr - 0.01) {
+  const layout::Rendition* chosen = &layout::kRenditions.back();
+  for (const layout::Rendition& r : layout::kRenditions) {
+    if (r.scale() >= dpr - 0.01) {
       chosen = &r;
       break;
     }
   }
-  background_ = QPixmap::fromImage(LoadSkinPicture(chosen->file));
-  background_.setDevicePixelRatio(chosen->scale);
-  boardShape_ = OpaqueRegion(background_.toImage(), qRgb(255, 255, 255), chosen->scale);
+  background_ = QPixmap::fromImage(LoadSkinPicture(QStringLiteral(":/art/") + chosen->file));
+  background_.setDevicePixelRatio(chosen->scale());
+  boardShape_ = OpaqueRegion(background_.toImage(), qRgb(255, 255, 255), chosen->scale());
 }
 
 // Painting over the picture's own non-white pixels (the board) with the background itself or

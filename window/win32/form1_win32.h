@@ -131,6 +131,8 @@ class Form1Window final : public FormControls {
   std::vector<FontSlot> fonts_;
   ChosenFont text1Font_;  // the window font without smoothing, for the minutes field
   UniqueBrush desktopBrush_;
+  SolidBrushCache lineBrush_;       // Line1's colour
+  SolidBrushCache highlightBrush_;  // the chosen item of Combo1's list
 
   std::array<std::string, kControlCount> captions_{};  // labels' captions
   std::array<Color, kControlCount> foreColors_{};

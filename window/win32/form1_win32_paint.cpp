@@ -5,28 +5,14 @@
 #include <stdexcept>
 #include <utility>
 
-#include "window/win32/resource_ids.h"
+#include "form/renditions.h"
 #include "window/win32/text_win32.h"
 
 namespace orvane::win32 {
 namespace {
 
-// Picture size of the 1x rendition.
-constexpr int kPictureWidth = 504;
-constexpr int kPictureHeight = 360;
-
-// The renditions Orvane.exe carries, each drawn for the DPI of a usual display scale.
-struct Rendition {
-  int dpi;
-  int resource;
-};
-constexpr std::array<Rendition, 5> kRenditions{{
-    {96, IDB_BACKGROUND},
-    {120, IDB_BACKGROUND_125},
-    {144, IDB_BACKGROUND_150},
-    {168, IDB_BACKGROUND_175},
-    {192, IDB_BACKGROUND_2X},
-}};
+// The DPI a rendition is drawn for.
+constexpr int DpiOf(const layout::Rendition& r) { return r.percent * 96 / 100; }
 
 }  // namespace
 
@@ -58,9 +44,9 @@ void Form1Window::BuildBackground() {
   // The rendition drawn for this DPI is copied pixel for pixel. Another DPI takes the next
   // larger rendition (the largest above 200 %), scaled by nearest neighbour: no blended colours,
   // so the white key still cuts exactly.
-  const Rendition* rendition = &kRenditions.back();
-  for (const Rendition& r : kRenditions) {
-    if (r.dpi >= dpi_) {
+  const layout::Rendition* rendition = &layout::kRenditions.back();
+  for (const layout::Rendition& r : layout::kRenditions) {
+    if (DpiOf(r) >= dpi_) {
       rendition = &r;
       break;
     }
@@ -80,12 +66,14 @@ void Form1Window::BuildBackground() {
   {
     SelectedObject selectedTo(to.get(), target.get());
     SelectedObject selectedFrom(from.get(), picture.get());
-    if (rendition->dpi == dpi_) {
+    const int dpi = DpiOf(*rendition);
+    if (dpi == dpi_) {
       BitBlt(to.get(), 0, 0, w, h, from.get(), 0, 0, SRCCOPY);
     } else {
       SetStretchBltMode(to.get(), COLORONCOLOR);
-      StretchBlt(to.get(), 0, 0, Scale(kPictureWidth), Scale(kPictureHeight), from.get(), 0, 0,
-                 MulDiv(kPictureWidth, rendition->dpi, 96), MulDiv(kPictureHeight, rendition->dpi, 96),
+      StretchBlt(to.get(), 0, 0, Scale(layout::kPictureWidth), Scale(layout::kPictureHeight), from.get(), 0, 0,
+                 MulDiv(layout::kPictureWidth, dpi, 96),
+                 MulDiv(layout::kPictureHeight, dpi, 96),
                  SRCCOPY);
     }
   }
@@ -115,8 +103,7 @@ void Form1Window::OnPaint() {
         const int thickness = std::max(1, Scale(1));
         RECT line{Scale(entry.box.x), Scale(entry.box.y), Scale(entry.box.x + entry.box.w),
                   Scale(entry.box.y) + thickness};
-        UniqueBrush pen(CreateSolidBrush(ToColorRef(foreColors_[Index(entry.id)])));
-        FillRect(canvas.get(), &line, pen.get());
+        FillRect(canvas.get(), &line, lineBrush_.Get(ToColorRef(foreColors_[Index(entry.id)])));
       } else if (entry.kind == layout::Kind::Label) {
         const std::wstring text = Widen(captions_[Index(entry.id)]);
         if (text.empty()) continue;
@@ -141,8 +128,8 @@ LRESULT Form1Window::OnDrawItem(const DRAWITEMSTRUCT& item) {
   // The list's own colours; the highlight marks the chosen item, and the closed list only
   // while it has the focus.
   const bool highlight = selected && (!field || GetFocus() == combo1_);
-  UniqueBrush highlightBrush(highlight ? CreateSolidBrush(ToColorRef(SystemColor(COLOR_HIGHLIGHT))) : nullptr);
-  FillRect(item.hDC, &item.rcItem, highlight ? highlightBrush.get() : desktopBrush_.get());
+  FillRect(item.hDC, &item.rcItem,
+           highlight ? highlightBrush_.Get(ToColorRef(SystemColor(COLOR_HIGHLIGHT))) : desktopBrush_.get());
   if (item.itemID != static_cast<UINT>(-1)) {
     const auto length = SendMessageW(combo1_, CB_GETLBTEXTLEN, item.itemID, 0);
     std::wstring text(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');

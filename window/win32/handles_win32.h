@@ -30,6 +30,22 @@ using UniquePen = std::unique_ptr<std::remove_pointer_t<HPEN>, GdiObjectDeleter>
 using UniqueMemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
 using UniqueModule = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleDeleter>;
 
+// A solid brush, kept until it is asked for in another colour.
+class SolidBrushCache {
+ public:
+  HBRUSH Get(COLORREF color) {
+    if (!brush_ || color != color_) {
+      brush_.reset(CreateSolidBrush(color));
+      color_ = color;
+    }
+    return brush_.get();
+  }
+
+ private:
+  UniqueBrush brush_;
+  COLORREF color_ = 0;
+};
+
 // Selects an object into a DC for the life of the scope and puts the previous one back.
 class SelectedObject {
  public:

@@ -1,8 +1,6 @@
 // Form1 on Qt, offscreen: the controls as the layout builds them, the routing of every Qt event to
 // its procedure, the skin's shape, the move by the surface and the top pin. The window is driven
 // through Qt's own events; message boxes are answered by a watcher, as a user would.
-#pragma once
-
 #include <QApplication>
 #include <QComboBox>
 #include <QFontInfo>
@@ -21,6 +19,7 @@
 #include <memory>
 
 #include "form/layout.h"
+#include "form/renditions.h"
 #include "tests/support/fakes.h"
 #include "window/qt/convert_qt.h"
 #include "window/qt/form1_qt.h"
@@ -413,7 +412,7 @@ class Form1QtTest : public QObject {
   void shapeMatchesThePictureAtThisScale() {
     const qreal scale = form_->devicePixelRatioF();
     QCOMPARE(form_->Background().devicePixelRatio(), scale);
-    QCOMPARE(form_->Background().width(), qRound(504 * scale));
+    QCOMPARE(form_->Background().width(), qRound(layout::kPictureWidth * scale));
     const QImage picture = orvane::qt::LoadSkinPicture(":/art/background.bmp");
     QRegion controls;
     for (const layout::ControlLayout& entry : layout::kControls) {
@@ -517,3 +516,6 @@ class Form1QtTest : public QObject {
 };
 
 }  // namespace orvane_qt_test
+
+QTEST_MAIN(orvane_qt_test::Form1QtTest)
+#include "form1_qt_tests.moc"

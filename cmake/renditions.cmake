@@ -1,0 +1,20 @@
+# The background's renditions as form/renditions.h lists them: sets ORVANE_RENDITION_FILES (what
+# the Qt front end shows) and ORVANE_RENDITION_WIN32_FILES (what Orvane.exe carries), paths
+# under the assets folder.
+file(READ "${PROJECT_SOURCE_DIR}/form/renditions.h" table)
+string(REGEX MATCHALL "X\\([0-9]+, [0-9]+, \"[^\"]+\", \"[^\"]+\"\\)" rows "${table}")
+set(ORVANE_RENDITION_FILES)
+set(ORVANE_RENDITION_WIN32_FILES)
+foreach(row IN LISTS rows)
+  string(REGEX MATCHALL "\"[^\"]+\"" names "${row}")
+  list(GET names 0 file)
+  list(GET names 1 win32_file)
+  string(REPLACE "\"" "" file "${file}")
+  string(REPLACE "\"" "" win32_file "${win32_file}")
+  list(APPEND ORVANE_RENDITION_FILES "${file}")
+  list(APPEND ORVANE_RENDITION_WIN32_FILES "${win32_file}")
+endforeach()
+list(LENGTH ORVANE_RENDITION_FILES count)
+if(count EQUAL 0)
+  message(FATAL_ERROR "No renditions read from form/renditions.h")
+endif()
