@@ -86,6 +86,7 @@ class MemoryForm final : public FormControls {
   std::int16_t listIndex = -1;
   int top = 100;
   bool ignoresTop = false;  // a window manager that ignores every request to move the window
+  mutable int refused = 0;  // accesses to a property the control lacks
   std::vector<MessageBox> boxes;
   std::vector<std::string> log;
   std::function<void()> onMsgBox;      // runs while a box is "open"
@@ -93,8 +94,10 @@ class MemoryForm final : public FormControls {
 
  private:
   static int Index(Control c) { return static_cast<int>(c); }
-  static void Refuse(Control c, Property p) {
-    if (!HasProperty(c, p)) throw PropertyError(c, p);
+  void Refuse(Control c, Property p) const {
+    if (HasProperty(c, p)) return;
+    ++refused;
+    throw PropertyError(c, p);
   }
   static std::string Name(Control c) { return std::string(ControlName(c)); }
   std::array<std::string, kControlCount> text_{};

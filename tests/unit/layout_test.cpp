@@ -33,12 +33,6 @@ TEST(LayoutTest, EveryControlOnceAndInsideTheClientArea) {
   EXPECT_EQ(layout::Find(Control::Timer1), nullptr);
 }
 
-TEST(LayoutTest, NamesMatchTheEnum) {
-  EXPECT_EQ(ControlName(Control::Form1), "Form1");
-  EXPECT_EQ(ControlName(Control::Label7), "Label7");
-  EXPECT_EQ(ControlName(Control::wktats), "wktats");
-}
-
 // Only the key itself moves, and only by one step; every other colour is drawn as it is.
 TEST(LayoutTest, OffKeyMovesOnlyTheKey) {
   EXPECT_EQ(layout::OffKey(layout::kColorKey), Rgb(254, 254, 254));
