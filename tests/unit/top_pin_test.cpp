@@ -23,14 +23,16 @@ struct PinRig {
       pin.Pin(occasion, form);
     }
   }
-  long Asks() const { return std::count(form.log.begin(), form.log.end(), "SetTop Form1 0"); }
+  int Asks() const {
+    return static_cast<int>(std::count(form.log.begin(), form.log.end(), "SetTop Form1 0"));
+  }
 };
 
 // What the pin asks for as the window is moved, and what it leaves alone.
 struct PinRow {
   const char* name;
   std::function<void(PinRig&)> script;
-  long asks;
+  int asks;
   int topAfter;
 };
 class TopPinTest : public ::testing::TestWithParam<PinRow> {};
