@@ -4,7 +4,10 @@
 //   form1_qt.cpp         the control interface the event procedures use
 //   form1_qt_create.cpp  building the widgets and timers, and routing their events
 //   form1_qt_skin.cpp    the picture, the shape and the painting
-//   form1_qt_move.cpp    moving: the drag by the surface and the top pin
+//   form1_qt_move.cpp    moving: the drag by the surface, where the window is, the top edge
+//                        put where the core's pin asks
+//   skin_label_qt.cpp    the labels, whose mouse events are their own
+//   skin_mask_qt.cpp     the shape of what is not the colour key; reading the pictures
 //   x11_qt.cpp           every call to the X server
 //   convert_qt.cpp       texts, colours, fonts and box styles in Qt's terms
 #pragma once
@@ -14,7 +17,6 @@
 #include <QRegion>
 #include <QWidget>
 #include <array>
-#include <memory>
 #include <optional>
 
 #include "events/form1_events.h"
@@ -78,13 +80,13 @@ class Form1 final : public QWidget, public FormControls {
   void BuildTimers();
   void LoadBackground();
   void ScheduleSkinShape();
+  bool PaintMayChangeShape(const QRegion& painted) const;
+  bool ApplyDeviceShape();
   // Moving (form1_qt_move.cpp): where the window's top edge is, from the top of its screen, and
   // the request to put it `top` pixels below that.
   int ScreenTop() const;
   int TopOnScreen() const;
   void PutTop(int top);
-  bool PaintMayChangeShape(const QRegion& painted) const;
-  bool ApplyDeviceShape();
 
   Form1Events events_;
   std::array<QWidget*, kControlCount> widgets_{};
@@ -94,7 +96,7 @@ class Form1 final : public QWidget, public FormControls {
 
   QPixmap background_;
   QTimer* shapeSoon_ = nullptr;
-  QTimer* movedSoon_ = nullptr;
+  QTimer* movedSoon_ = nullptr;  // reports a move once Qt is done with it
   bool keyed_ = false;
   bool rendering_ = false;
   QRegion shape_;        // logical pixels
