@@ -64,8 +64,9 @@ void Form1::mouseMoveEvent(QMouseEvent* event) {
   events_.Handle(Event::Form_MouseMove);
 }
 
-// Qt hears the release even after the window manager has taken the move over (mutter, KWin and
-// openbox hand the pointer back with it): the end of the move, wherever the window was dropped.
+// Qt hears the release even after the window manager has taken the move over (mutter and KWin
+// hand the pointer back with it): the end of the move, wherever the window was dropped. Until
+// then the window manager ignores every request to move the window.
 void Form1::mouseReleaseEvent(QMouseEvent*) {
   const bool moved = drag_ == Drag::System || drag_ == Drag::Manual;
   drag_ = Drag::None;
