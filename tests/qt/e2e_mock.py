@@ -14,6 +14,10 @@
   e2e_mock.py calls METHOD [PATH]    prints one line per recorded call: its arguments
   e2e_mock.py clear                  forgets the recorded calls of every object
   e2e_mock.py a11y-bus               on the session bus: org.a11y.Bus answering with that bus
+  e2e_mock.py portal                 on the session bus: the desktop portal's Inhibit, whose
+                                     Request object records its Close
+  e2e_mock.py portal-calls           prints "Inhibit FLAGS" for every Inhibit, then "Close" for
+                                     every Close of its Request
   e2e_mock.py texts PID              prints "role: name" of every accessible object of process PID
 
 Refuses to talk to any bus but a private one in /tmp: the real logind must never be asked.
@@ -157,6 +161,24 @@ def setup(where):
              dbus_interface='org.freedesktop.DBus.Properties')
 
 
+PORTAL_REQUEST = '/org/freedesktop/portal/desktop/request/orvane'
+
+
+def portal():
+    return dbus.Interface(session_bus()[1].get_object('org.freedesktop.portal.Desktop',
+                                                      '/org/freedesktop/portal/desktop'), MOCK)
+
+
+def portal_calls():
+    calls = [f'Inhibit {args[1]}' for _, args in portal().GetMethodCalls('Inhibit')]
+    request = session_bus()[1].get_object('org.freedesktop.portal.Desktop', PORTAL_REQUEST)
+    try:
+        calls += ['Close' for _ in dbus.Interface(request, MOCK).GetMethodCalls('Close')]
+    except dbus.exceptions.DBusException:
+        pass  # no Inhibit yet, so no Request
+    return calls
+
+
 def main(argv):
     command = argv[1]
     if command == 'setup':
@@ -176,6 +198,15 @@ def main(argv):
         address, bus = session_bus()
         status = dbus.Interface(bus.get_object('org.a11y.Bus', '/org/a11y/bus'), MOCK)
         status.AddMethod('org.a11y.Bus', 'GetAddress', '', 's', f'ret = {address!r}')
+    elif command == 'portal':
+        portal().AddMethod('org.freedesktop.portal.Inhibit', 'Inhibit', 'sua{sv}', 'o', '\n'.join([
+            f'path = "{PORTAL_REQUEST}"',
+            'if path not in objects:',
+            '    self.AddObject(path, "org.freedesktop.portal.Request", {}, [("Close", "", "", "")])',
+            'ret = dbus.ObjectPath(path)']))
+    elif command == 'portal-calls':
+        for line in portal_calls():
+            print(line)
     elif command == 'texts':
         for line in accessible_texts(int(argv[2])):
             print(line)
