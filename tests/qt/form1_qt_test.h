@@ -247,22 +247,6 @@ class Form1QtTest : public QObject {
     QVERIFY(text1->isEnabled());
     QVERIFY(!form_->Timer(Control::Timer1)->isActive());
     QCOMPARE(platform_->calls.size(), std::size_t{0});
-
-    // Enter on a focused button is its click; Enter on the list or the field does nothing.
-    W<QComboBox>(Control::Combo1)->setCurrentIndex(0);
-    text1->setText("5");
-    for (Control c : {Control::Combo1, Control::Text1}) {
-      form_->Widget(c)->setFocus();
-      QTest::keyClick(form_->Widget(c), Qt::Key_Return);
-      QVERIFY2(!form_->Timer(Control::Timer1)->isActive(), ControlName(c).data());
-    }
-    form_->Widget(Control::Command1)->setFocus();
-    QTest::keyClick(form_->Widget(Control::Command1), Qt::Key_Return);
-    QCOMPARE(Text(Control::Form1), "Orvane (5 - 0)");
-    form_->Widget(Control::Command2)->setFocus();
-    QTest::keyClick(form_->Widget(Control::Command2), Qt::Key_Enter);
-    QCOMPARE(Text(Control::Form1), "");
-    QCOMPARE(hold_->calls, (std::vector<std::string>{"Hold", "Release", "Hold", "Release"}));
   }
 
   // An error in a procedure: the box says so while the program still runs, then the program
