@@ -24,8 +24,9 @@ namespace {
 // A box comes to the front and takes the keyboard as soon as it is shown, as far as the window
 // manager lets a program do that: at the target minute the form is mostly behind other windows,
 // and a box that opens unseen behind them leaves the user waiting for an action that was refused.
-// Shown here, the box's exec() keeps it as it is; the activation waits for the window's map.
+// Shown here, modal as its exec() would show it; the activation waits for the window's map.
 void ComeForward(QMessageBox& box) {
+  box.setWindowModality(Qt::ApplicationModal);
   box.show();
   box.raise();
   box.activateWindow();
