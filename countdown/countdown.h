@@ -5,6 +5,7 @@
 #include <string>
 
 #include "power/mod_power.h"
+#include "power/sleep_hold.h"
 #include "form/controls.h"
 
 namespace orvane {
@@ -17,7 +18,10 @@ std::string CountdownCaption(std::int16_t target, std::int16_t elapsed);
 
 class Countdown {
  public:
-  Countdown(FormControls& form, PowerPlatform& platform) : form_(form), power_(platform) {}
+  // The system's automatic idle sleep is held off through `hold` from an accepted Start until
+  // Stop, the target minute's request or End.
+  Countdown(FormControls& form, PowerPlatform& platform, SleepHold& hold)
+      : form_(form), power_(platform), hold_(hold) {}
 
   void Command1_Click();   // Start
   void Command2_Click();   // Stop
@@ -26,13 +30,21 @@ class Countdown {
   void Text1_GotFocus();
   void Text1_LostFocus();
 
+  // The program ends (Close, closed from outside, an error, the system's own end): the
+  // countdown lets go of what it holds.
+  void End() { ReleaseSleep(); }
+
   std::int16_t TargetMinutes() const { return TargetMinutes_; }
   std::int16_t ElapsedMinutes() const { return ElapsedMinutes_; }
   std::int16_t ActionMode() const { return ActionMode_; }
 
  private:
+  void ReleaseSleep();
+
   FormControls& form_;
   ModPower power_;
+  SleepHold& hold_;
+  bool holdingSleep_ = false;
   std::int16_t TargetMinutes_ = 0;
   std::int16_t ElapsedMinutes_ = 0;
   std::int16_t ActionMode_ = 0;

@@ -107,13 +107,19 @@ void CheckedControls::EndWithError(std::string_view procedure, std::string_view 
   form_.EndWithError(procedure, what);
 }
 
-Form1Events::Form1Events(FormControls& form, PowerPlatform& platform)
-    : form_(form), checked_(form), countdown_(checked_, platform) {}
+Form1Events::Form1Events(FormControls& form, PowerPlatform& platform, SleepHold& hold)
+    : form_(form), checked_(form), countdown_(checked_, platform, hold) {}
+
+void Form1Events::End() {
+  if (ended_) return;
+  ended_ = true;
+  countdown_.End();
+}
 
 void Form1Events::Handle(Event event, FocusPeer peer) {
   if (ended_) return;
   if (event == Event::Form_Closed) {
-    ended_ = true;
+    End();
     form_.EndProgram();
     return;
   }
@@ -179,7 +185,7 @@ void Form1Events::RunPutOff() {
 }
 
 void Form1Events::Fail(Event event, const char* what) {
-  ended_ = true;
+  End();
   form_.EndWithError(ProcedureName(event), what);
 }
 
@@ -195,7 +201,7 @@ void Form1Events::Label7_MouseMove() { checked_.SetForeColor(Control::Label7, la
 void Form1Events::Label7_Click() {
   // From here on nothing runs, whatever happens while the goodbye box is open: no tick, no
   // power request.
-  ended_ = true;
+  End();
   checked_.MsgBox(kGoodbye, kMbOk | kMbIconExclamation, kBoxTitle);
   checked_.EndProgram();
 }

@@ -67,7 +67,7 @@ class CheckedControls final : public FormControls {
 
 class Form1Events {
  public:
-  Form1Events(FormControls& form, PowerPlatform& platform);
+  Form1Events(FormControls& form, PowerPlatform& platform, SleepHold& hold);
 
   // Runs the event's procedure, now or, for a minute tick that finds another procedure waiting
   // in a message box, once that procedure has returned. The rules:
@@ -81,6 +81,11 @@ class Form1Events {
   //  - an error raised by a procedure (a property the control lacks, say) ends the program
   //    through FormControls::EndWithError.
   void Handle(Event event, FocusPeer peer = FocusPeer::InsideWindow);
+
+  // The program ends by a way outside every procedure (an error of the window itself, the
+  // system ending the session): from here on nothing runs, no tick and no power request, and
+  // the countdown lets go of the idle-sleep hold. The front end stops its timers and says so.
+  void End();
 
   const Countdown& countdown() const { return countdown_; }
   bool Ended() const { return ended_; }

@@ -64,6 +64,8 @@ enum class RefusalCause {
   NoSession,       // no login session of ours to end
   NoLoginManager,  // nothing on the system takes such requests
   NoAnswer,        // asked, but no answer in time: it may still happen
+  NotAsked,        // the login manager did not answer before anything was asked of it
+  UnderWay,        // a shutdown or restart is already under way
 };
 
 // The platform's answer to the exit request: accepted, or refused with a readable reason.
@@ -71,7 +73,7 @@ struct PowerResult {
   bool accepted = false;
   std::string reason;  // UTF-8, empty when accepted: the system's own words
   RefusalCause cause = RefusalCause::Other;
-  int waitedSeconds = 0;  // NoAnswer: how long the system was given
+  int waitedSeconds = 0;  // NoAnswer, NotAsked: how long the system was given
 };
 
 class PowerPlatform {

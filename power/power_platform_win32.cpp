@@ -6,6 +6,7 @@
 #include <string>
 
 #include "power/power_platform.h"
+#include "power/refusal_cause.h"
 
 namespace orvane {
 namespace {
@@ -83,6 +84,8 @@ class Win32PowerPlatform final : public PowerPlatform {
         reinterpret_cast<HANDLE>(token), disableAll ? TRUE : FALSE,
         reinterpret_cast<TOKEN_PRIVILEGES*>(next), bufferLength,
         reinterpret_cast<TOKEN_PRIVILEGES*>(previous), &length);
+    // Success with ERROR_NOT_ALL_ASSIGNED: the account does not hold the privilege at all.
+    privilegeNotAssigned_ = ok != FALSE && GetLastError() == ERROR_NOT_ALL_ASSIGNED;
     std::memcpy(&previousState, previous, sizeof previous);
     returnLength = length;
     return ok != FALSE;
@@ -92,8 +95,12 @@ class Win32PowerPlatform final : public PowerPlatform {
 
   PowerResult ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) override {
     if (::ExitWindowsEx(flags, reserved)) return {true, {}};
-    return {false, ErrorText(GetLastError())};
+    const DWORD error = GetLastError();
+    return {false, ErrorText(error), WindowsRefusalCause(error, privilegeNotAssigned_)};
   }
+
+ private:
+  bool privilegeNotAssigned_ = false;
 };
 
 }  // namespace

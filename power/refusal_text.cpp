@@ -3,6 +3,13 @@
 #include "power/mod_power.h"
 
 namespace orvane {
+namespace {
+
+std::string Within(int n) {
+  return n > 0 ? "within " + std::to_string(n) + (n == 1 ? " second" : " seconds") : "in time";
+}
+
+}  // namespace
 
 std::string RefusalText(std::int16_t mode, const PowerResult& result) {
   const std::string what = mode == kActionShutdown ? "shut the computer down"
@@ -23,13 +30,17 @@ std::string RefusalText(std::int16_t mode, const PowerResult& result) {
     case RefusalCause::NoLoginManager:
       text = couldNot + "the login manager, which carries such requests out, is not running.";
       break;
-    case RefusalCause::NoAnswer: {
-      const int n = result.waitedSeconds;
-      const std::string within =
-          n > 0 ? "within " + std::to_string(n) + (n == 1 ? " second" : " seconds") : "in time";
-      text = "The system did not answer Orvane " + within + "; it may still " + what + ".";
+    case RefusalCause::UnderWay:
+      text = couldNot + "a shutdown or restart is already under way.";
       break;
-    }
+    case RefusalCause::NotAsked:
+      text = couldNot + "the login manager did not answer " + Within(result.waitedSeconds) +
+             ", so nothing was asked of it.";
+      break;
+    case RefusalCause::NoAnswer:
+      text = "The system did not answer Orvane " + Within(result.waitedSeconds) + "; it may still " +
+             what + ".";
+      break;
     case RefusalCause::Other:
     default:
       text = couldNot + "the system refused the request.";

@@ -76,7 +76,8 @@ void CheckLeadingNumber(std::string_view text, double x) {
 void CheckStart(std::string_view text, std::int16_t index, double x) {
   orvane::testing::MemoryForm form;
   orvane::testing::RecordingPowerPlatform platform;
-  orvane::Countdown countdown(form, platform);
+  orvane::testing::RecordingSleepHold hold;
+  orvane::Countdown countdown(form, platform, hold);
   form.SetText(Control::Text1, text);
   form.listIndex = index;
   countdown.Command1_Click();

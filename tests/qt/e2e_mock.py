@@ -6,12 +6,18 @@
                                      default), "outside" any session as desktops start programs
                                      (GetSessionByPID and GetSession("self") fail with
                                      NoSessionForPID, "auto" names c1), "old" like outside with a
-                                     logind that does not know "auto", or "none": outside, and our
-                                     user has no display session
+                                     logind that does not know "auto", "none": outside, and our
+                                     user has no display session, or "console": inside a text
+                                     console session c1, with our graphical session c3 beside it
+                                     as the user's display session
   e2e_mock.py fail METHOD ERROR TEXT METHOD raises the D-Bus error ERROR with message TEXT
   e2e_mock.py calls METHOD [PATH]    prints one line per recorded call: its arguments
   e2e_mock.py clear                  forgets the recorded calls of every object
   e2e_mock.py a11y-bus               on the session bus: org.a11y.Bus answering with that bus
+  e2e_mock.py portal                 on the session bus: the desktop portal's Inhibit, whose
+                                     Request object records its Close
+  e2e_mock.py portal-calls           prints "Inhibit FLAGS" for every Inhibit, then "Close" for
+                                     every Close of its Request
   e2e_mock.py texts PID              prints "role: name" of every accessible object of process PID
 
 Refuses to talk to any bus but a private one in /tmp: the real logind must never be asked.
@@ -26,6 +32,7 @@ MAIN = '/org/freedesktop/login1'
 SESSIONS = '/org/freedesktop/login1/session/'
 SESSION = SESSIONS + 'c1'
 OTHER_SESSION = SESSIONS + 'c2'
+GRAPHICAL_SESSION = SESSIONS + 'c3'
 MOCK = 'org.freedesktop.DBus.Mock'
 OUR_UID = os.getuid()
 OTHER_UID = 1000 if OUR_UID != 1000 else 1001
@@ -41,7 +48,8 @@ OUT_SIGNATURES = {'GetSessionByPID': 'o', 'GetSession': 'o'}
 
 # What GetSession answers for the special names, by where the program runs; any other name is
 # looked up among the sessions.
-SPECIAL = {'inside': {'self': 'c1', 'auto': 'c1'}, 'outside': {'auto': 'c1'}, 'old': {}, 'none': {}}
+SPECIAL = {'inside': {'self': 'c1', 'auto': 'c1'}, 'outside': {'auto': 'c1'}, 'old': {}, 'none': {},
+           'console': {'self': 'c1', 'auto': 'c1'}}
 NO_SESSION = ('raise dbus.exceptions.DBusException("Caller does not belong to any known session", '
               'name="org.freedesktop.login1.NoSessionForPID")')
 
@@ -120,12 +128,24 @@ def add_session(session_id, uid, name, active):
             raise
 
 
+def set_session(path, kind, display):
+    session = bus().get_object('org.freedesktop.login1', path)
+    for name, value in (('Type', kind), ('Display', display)):
+        session.Set('org.freedesktop.login1.Session', name, value,
+                    dbus_interface='org.freedesktop.DBus.Properties')
+
+
 def setup(where):
     for name, (in_sig, code) in NORMAL.items():
         add_method(name, in_sig, '', code)
     add_session('c1', OUR_UID, 'user', True)
     add_session('c2', OTHER_UID, 'other', False)
-    by_pid = f'ret = dbus.ObjectPath("{SESSION}")' if where == 'inside' else NO_SESSION
+    add_session('c3', OUR_UID, 'user', True)
+    ours = os.environ.get('DISPLAY', '')
+    set_session(SESSION, *(('tty', '') if where == 'console' else ('x11', ours)))
+    set_session(OTHER_SESSION, 'x11', ours)
+    set_session(GRAPHICAL_SESSION, 'x11', ours)
+    by_pid = f'ret = dbus.ObjectPath("{SESSION}")' if where in ('inside', 'console') else NO_SESSION
     add_method('GetSessionByPID', 'u', 'o', by_pid)
     add_method('GetSession', 's', 'o', get_session_code(where))
     add_method('GetUser', 'u', 'o', '\n'.join([
@@ -134,11 +154,29 @@ def setup(where):
         '    raise dbus.exceptions.DBusException("User %d not known" % args[0], '
         'name="org.freedesktop.login1.NoSuchUser")',
         'ret = dbus.ObjectPath(path)']))
-    display = ('', '/') if where == 'none' else ('c1', SESSION)
+    display = {'none': ('', '/'), 'console': ('c3', GRAPHICAL_SESSION)}.get(where, ('c1', SESSION))
     user = bus().get_object('org.freedesktop.login1', f'/org/freedesktop/login1/user/{OUR_UID}')
     user.Set('org.freedesktop.login1.User', 'Display',
              dbus.Struct((display[0], dbus.ObjectPath(display[1])), signature='so'),
              dbus_interface='org.freedesktop.DBus.Properties')
+
+
+PORTAL_REQUEST = '/org/freedesktop/portal/desktop/request/orvane'
+
+
+def portal():
+    return dbus.Interface(session_bus()[1].get_object('org.freedesktop.portal.Desktop',
+                                                      '/org/freedesktop/portal/desktop'), MOCK)
+
+
+def portal_calls():
+    calls = [f'Inhibit {args[1]}' for _, args in portal().GetMethodCalls('Inhibit')]
+    request = session_bus()[1].get_object('org.freedesktop.portal.Desktop', PORTAL_REQUEST)
+    try:
+        calls += ['Close' for _ in dbus.Interface(request, MOCK).GetMethodCalls('Close')]
+    except dbus.exceptions.DBusException:
+        pass  # no Inhibit yet, so no Request
+    return calls
 
 
 def main(argv):
@@ -154,12 +192,21 @@ def main(argv):
         for _, args in mock(path).GetMethodCalls(argv[2]):
             print(' '.join(str(a) for a in args) if args else '-')
     elif command == 'clear':
-        for path in (MAIN, SESSION, OTHER_SESSION):
+        for path in (MAIN, SESSION, OTHER_SESSION, GRAPHICAL_SESSION):
             mock(path).ClearCalls()
     elif command == 'a11y-bus':
         address, bus = session_bus()
         status = dbus.Interface(bus.get_object('org.a11y.Bus', '/org/a11y/bus'), MOCK)
         status.AddMethod('org.a11y.Bus', 'GetAddress', '', 's', f'ret = {address!r}')
+    elif command == 'portal':
+        portal().AddMethod('org.freedesktop.portal.Inhibit', 'Inhibit', 'sua{sv}', 'o', '\n'.join([
+            f'path = "{PORTAL_REQUEST}"',
+            'if path not in objects:',
+            '    self.AddObject(path, "org.freedesktop.portal.Request", {}, [("Close", "", "", "")])',
+            'ret = dbus.ObjectPath(path)']))
+    elif command == 'portal-calls':
+        for line in portal_calls():
+            print(line)
     elif command == 'texts':
         for line in accessible_texts(int(argv[2])):
             print(line)

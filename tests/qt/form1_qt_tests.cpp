@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
@@ -16,6 +17,7 @@
 #include <QTimer>
 #include <QtTest>
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 
 #include "form/layout.h"
@@ -44,6 +46,8 @@ class BoxWatcher {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
       if (!box || !box->isVisible()) return;
       seen.push_back({box->windowTitle(), box->text(), box->icon()});
+      std::printf("box seen: %s\n", qPrintable(box->text()));
+      std::fflush(stdout);
       box->button(QMessageBox::Ok)->click();
     });
     timer_.start(5);
@@ -71,6 +75,7 @@ class Form1QtTest : public QObject {
 
  private:
   std::unique_ptr<orvane::testing::RecordingPowerPlatform> platform_;
+  std::unique_ptr<orvane::testing::RecordingSleepHold> hold_;
   std::unique_ptr<Form1> form_;
   std::unique_ptr<BoxWatcher> boxes_;
 
@@ -98,7 +103,8 @@ class Form1QtTest : public QObject {
   void init() {
     platform_ = std::make_unique<orvane::testing::RecordingPowerPlatform>();
     boxes_ = std::make_unique<BoxWatcher>();
-    form_ = std::make_unique<Form1>(*platform_);
+    hold_ = std::make_unique<orvane::testing::RecordingSleepHold>();
+    form_ = std::make_unique<Form1>(*platform_, *hold_);
     form_->LoadAndShow();
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
   }
@@ -106,6 +112,7 @@ class Form1QtTest : public QObject {
   void cleanup() {
     form_.reset();
     boxes_.reset();
+    hold_.reset();
     platform_.reset();
   }
 
@@ -239,6 +246,28 @@ class Form1QtTest : public QObject {
     QVERIFY(text1->isEnabled());
     QVERIFY(!form_->Timer(Control::Timer1)->isActive());
     QCOMPARE(platform_->calls.size(), std::size_t{0});
+  }
+
+  // An error in a procedure: the box says so while the program still runs, then the program
+  // ends with status 1. Run in a child process of this test, inside the application's loop,
+  // since the end is the end of the process.
+  void errorBoxShowsBeforeTheEnd() {
+    if (qEnvironmentVariableIsSet("ORVANE_QT_TEST_ERROR_CHILD")) {
+      QTimer::singleShot(0, form_.get(), [this] { form_->EndWithError("Timer1_Timer", "a test's own error"); });
+      QApplication::exec();
+      QFAIL("the error path returned");
+    }
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("ORVANE_QT_TEST_ERROR_CHILD", "1");
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), {"errorBoxShowsBeforeTheEnd"});
+    QVERIFY(child.waitForFinished(60000));
+    const QString out = QString::fromUtf8(child.readAllStandardOutput() + child.readAllStandardError());
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(child.exitCode(), 1);
+    QVERIFY2(out.contains("box seen: Orvane stopped because of an unexpected error in Timer1_Timer:\n\na test's own error"),
+             qPrintable(out));
   }
 
   // A refused Start shows its box and leaves the countdown idle.

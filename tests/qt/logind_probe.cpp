@@ -22,6 +22,10 @@ const char* CauseName(orvane::RefusalCause cause) {
       return "no-login-manager";
     case orvane::RefusalCause::NoAnswer:
       return "no-answer";
+    case orvane::RefusalCause::NotAsked:
+      return "not-asked";
+    case orvane::RefusalCause::UnderWay:
+      return "under-way";
     case orvane::RefusalCause::Other:
     default:
       return "other";

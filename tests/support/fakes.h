@@ -11,6 +11,7 @@
 #include "form/controls.h"
 #include "form/layout.h"
 #include "power/power_platform.h"
+#include "power/sleep_hold.h"
 
 namespace orvane::testing {
 
@@ -173,6 +174,22 @@ class RecordingPowerPlatform final : public PowerPlatform {
     exitFlags = flags;
     exitReserved = reserved;
     return exitResult;
+  }
+};
+
+// Records when the idle-sleep hold is taken and given back.
+class RecordingSleepHold final : public SleepHold {
+ public:
+  std::vector<std::string> calls;
+  bool held = false;
+
+  void Hold() override {
+    calls.push_back("Hold");
+    held = true;
+  }
+  void Release() override {
+    calls.push_back("Release");
+    held = false;
   }
 };
 

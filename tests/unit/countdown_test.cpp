@@ -25,7 +25,8 @@ class CountdownTest : public ::testing::Test {
  protected:
   MemoryForm form;
   RecordingPowerPlatform platform;
-  Countdown countdown{form, platform};
+  testing::RecordingSleepHold hold;
+  Countdown countdown{form, platform, hold};
 
   void Start(const std::string& minutes, std::int16_t index) {
     form.SetText(Control::Text1, minutes);
@@ -84,6 +85,7 @@ TEST_P(StartRefusesRangeTest, ShowsTheRangeBoxAndResetsTheField) {
     EXPECT_EQ(form.Text(Control::Form1), "Orvane") << "a refusal leaves the caption alone";
     EXPECT_EQ(form.log, (std::vector<std::string>{"MsgBox Infromasi", "SetText Text1 \"0\""}));
   }
+  EXPECT_TRUE(hold.calls.empty()) << "a refused Start holds nothing off";
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, StartRefusesRangeTest,
@@ -137,6 +139,7 @@ TEST_F(CountdownTest, StartWritesInTheGivenOrder) {
 TEST_F(CountdownTest, TicksCountToTheTargetAndRequestOnceThere) {
   Start("5", 0);
   for (int minute = 1; minute <= 7; ++minute) {
+    EXPECT_EQ(hold.held, minute <= 5) << "idle sleep held off until the request, minute " << minute;
     countdown.Timer1_Timer();
     EXPECT_EQ(form.Text(Control::Label2), std::to_string(minute));
     EXPECT_EQ(form.Text(Control::Form1), "Orvane (5 - " + std::to_string(minute) + ")");
@@ -148,6 +151,7 @@ TEST_F(CountdownTest, TicksCountToTheTargetAndRequestOnceThere) {
     }
   }
   EXPECT_EQ(std::count(platform.calls.begin(), platform.calls.end(), "ExitWindowsEx"), 1);
+  EXPECT_EQ(hold.calls, (std::vector<std::string>{"Hold", "Release"}));
   EXPECT_TRUE(Running()) << "timers and locks stay after the request";
   EXPECT_TRUE(form.boxes.empty());
 }
@@ -177,6 +181,7 @@ TEST_F(CountdownTest, StopResetsFromEitherState) {
   form.log.clear();
   countdown.Command2_Click();
   EXPECT_EQ(form.log, stopLog);
+  EXPECT_FALSE(hold.held) << "Stop gives the idle-sleep hold back";
   EXPECT_TRUE(Idle());
   EXPECT_EQ(countdown.TargetMinutes(), 0);
   EXPECT_EQ(countdown.ElapsedMinutes(), 0);
@@ -185,8 +190,10 @@ TEST_F(CountdownTest, StopResetsFromEitherState) {
   form.log.clear();
   countdown.Command2_Click();  // while idle: the same effect
   EXPECT_EQ(form.log, stopLog);
+  EXPECT_EQ(hold.calls, (std::vector<std::string>{"Hold", "Release"})) << "given back once";
 
   Start("10", 2);
+  EXPECT_TRUE(hold.held) << "and taken again";
   countdown.Timer1_Timer();
   EXPECT_EQ(form.Text(Control::Form1), "Orvane (10 - 1)") << "a new Start counts from 0 again";
 }

@@ -20,7 +20,8 @@ class Form1EventsTest : public ::testing::Test {
  public:
   MemoryForm form;
   RecordingPowerPlatform platform;
-  Form1Events events{form, platform};
+  testing::RecordingSleepHold hold;
+  Form1Events events{form, platform, hold};
 
   void Start(const char* minutes, std::int16_t index) {
     form.SetText(Control::Text1, minutes);
@@ -124,15 +125,32 @@ TEST_F(Form1EventsTest, AfterCloseNothingRunsAgainEvenIfTheProgramLingers) {
   EXPECT_TRUE(form.log.empty());
   EXPECT_TRUE(platform.calls.empty());
   EXPECT_EQ(events.countdown().ElapsedMinutes(), 3);
+  EXPECT_EQ(hold.calls, (std::vector<std::string>{"Hold", "Release"}));
 }
 
-TEST_F(Form1EventsTest, ClosedFromOutsideEndsWithoutTheGoodbye) {
-  Start("5", 0);
-  events.Handle(Event::Form_Closed);
-  Ticks(Event::Timer1_Timer, 6);
-  EXPECT_EQ(form.log.back(), "EndProgram");
-  EXPECT_EQ(form.boxes.size(), 0u);
-  EXPECT_TRUE(platform.calls.empty());
+// Closed from outside, or ended by the front end outside any procedure (a fatal error of the
+// window, the system's end of the session): no goodbye, no tick, no request, no hold.
+TEST_F(Form1EventsTest, EndedFromOutsideRunsNothingMore) {
+  for (const bool closed : {true, false}) {
+    MemoryForm form;
+    RecordingPowerPlatform platform;
+    testing::RecordingSleepHold hold;
+    Form1Events events{form, platform, hold};
+    form.SetText(Control::Text1, "5");
+    form.listIndex = 0;
+    events.Handle(Event::Command1_Click);
+    form.log.clear();
+    if (closed) {
+      events.Handle(Event::Form_Closed);
+    } else {
+      events.End();
+    }
+    for (int i = 0; i < 6; ++i) events.Handle(Event::Timer1_Timer);
+    EXPECT_EQ(form.log, closed ? std::vector<std::string>{"EndProgram"} : std::vector<std::string>{});
+    EXPECT_EQ(form.boxes.size(), 0u);
+    EXPECT_TRUE(platform.calls.empty());
+    EXPECT_EQ(hold.calls, (std::vector<std::string>{"Hold", "Release"}));
+  }
 }
 
 // The system's move holds the press until the button is released: ticks, dots and the pin run
@@ -174,6 +192,7 @@ TEST_F(Form1EventsTest, AnErrorInAProcedureEndsTheProgramThroughTheErrorPath) {
   events.Handle(Event::Label7_Click);
   EXPECT_EQ(form.log.back(), "EndWithError Label7_Click: the box could not be shown");
   EXPECT_TRUE(events.Ended());
+  EXPECT_FALSE(hold.held);
   form.log.clear();
   Ticks(Event::Timer1_Timer, 5);
   EXPECT_TRUE(form.log.empty());

@@ -47,7 +47,12 @@ INSTANTIATE_TEST_SUITE_P(
                     "The system did not answer Orvane within 4 seconds; it may still restart the computer.\n\n"
                     "Reboot: org.freedesktop.DBus.Error.Timeout: Connection timed out"},
         RefusalCase{0, {false, "", RefusalCause::NoAnswer, 1},
-                    "The system did not answer Orvane within 1 second; it may still log you off."}));
+                    "The system did not answer Orvane within 1 second; it may still log you off."},
+        RefusalCase{2, {false, "Cannot connect to the system bus: Connection timed out", RefusalCause::NotAsked, 4},
+                    "Orvane could not restart the computer: the login manager did not answer within 4 seconds, so nothing was asked of it.\n\n"
+                    "Cannot connect to the system bus: Connection timed out"},
+        RefusalCase{1, {false, "", RefusalCause::UnderWay},
+                    "Orvane could not shut the computer down: a shutdown or restart is already under way."}));
 
 }  // namespace
 }  // namespace orvane

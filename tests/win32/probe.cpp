@@ -439,6 +439,22 @@ void Step(const std::vector<std::string>& f) {
     if (!focus) throw Failure("nothing has the focus");
     PostMessageW(focus, WM_KEYDOWN, VK_TAB, 0x000F0001);
     PostMessageW(focus, WM_KEYUP, VK_TAB, static_cast<LPARAM>(0xC00F0001u));
+  } else if (op == "enter") {  // the Enter key, to whatever has the focus
+    HWND focus = FocusedWindow();
+    if (!focus) throw Failure("nothing has the focus");
+    PostMessageW(focus, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    PostMessageW(focus, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC01C0001u));
+  } else if (op == "end-session") {  // the system's shutdown asks, then ends the session
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(Form(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer)) {
+      throw Failure("no answer to WM_QUERYENDSESSION");
+    }
+    if (answer != TRUE) throw Failure("the session's end refused");
+    SendMessageTimeoutW(Form(), WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+  } else if (op == "crash") {  // a message the window cannot survive: a scale change without its place
+    if (!PostMessageW(Form(), WM_DPICHANGED, MAKEWPARAM(96, 96), 0)) {
+      throw Failure("cannot post WM_DPICHANGED: error " + std::to_string(GetLastError()));
+    }
   } else if (op == "tab-to") {  // tab-to|name: Tab until the focus is there, at most once round
     HWND want = Child(arg(1));
     for (int i = 0; i <= 4; ++i) {

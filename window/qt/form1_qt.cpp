@@ -19,6 +19,20 @@
 #include "window/qt/x11_qt.h"
 
 namespace orvane::qt {
+namespace {
+
+// A box comes to the front and takes the keyboard as soon as it is shown, as far as the window
+// manager lets a program do that: at the target minute the form is mostly behind other windows,
+// and a box that opens unseen behind them leaves the user waiting for an action that was refused.
+// Shown here, modal as its exec() would show it; the activation waits for the window's map.
+void ComeForward(QMessageBox& box) {
+  box.setWindowModality(Qt::ApplicationModal);
+  box.show();
+  box.raise();
+  box.activateWindow();
+}
+
+}  // namespace
 
 QWidget* Form1::Widget(Control c) const { return widgets_[static_cast<int>(c)]; }
 
@@ -103,6 +117,7 @@ void Form1::MsgBox(std::string_view prompt, int style, std::string_view title) {
     grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
                   grid->rowCount(), 0, 1, grid->columnCount());
   }
+  ComeForward(box);
   box.exec();
 }
 
@@ -116,7 +131,7 @@ void Form1::BeginSystemMove() {
   grabOffset_ = pressGlobal_ - pos();
 }
 
-void Form1::EndProgram() {
+void Form1::StopAndHide() {
   ended_ = true;
   for (QTimer* timer : timers_) {
     if (timer) timer->stop();
@@ -124,16 +139,23 @@ void Form1::EndProgram() {
   shapeSoon_->stop();
   movedSoon_->stop();
   hide();
+}
+
+void Form1::EndProgram() {
+  StopAndHide();
   QCoreApplication::exit(0);
 }
 
 void Form1::EndWithError(std::string_view procedure, std::string_view what) {
-  EndProgram();
+  // The box first, the end after it: quitting the application's loop first would close the box
+  // the moment it opened.
+  StopAndHide();
   QMessageBox box(QMessageBox::Critical, "Orvane",
                   "Orvane stopped because of an unexpected error in " + FromUtf8(procedure) +
                       ":\n\n" + FromUtf8(what),
                   QMessageBox::Ok);
   box.setTextFormat(Qt::PlainText);
+  ComeForward(box);
   box.exec();
   std::fflush(nullptr);
   std::_Exit(1);

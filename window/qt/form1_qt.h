@@ -33,7 +33,7 @@ namespace orvane::qt {
 class Form1 final : public QWidget, public FormControls {
   Q_OBJECT
  public:
-  explicit Form1(PowerPlatform& platform);
+  Form1(PowerPlatform& platform, SleepHold& hold);
   ~Form1() override;
 
   // Loads the form (welcome box, colour key), then shows it centred with the focus on Combo1.
@@ -87,6 +87,8 @@ class Form1 final : public QWidget, public FormControls {
   int ScreenTop() const;
   int TopOnScreen() const;
   void PutTop(int top);
+  // Stops every timer and hides the window: nothing of the form runs any more.
+  void StopAndHide();
 
   Form1Events events_;
   std::array<QWidget*, kControlCount> widgets_{};

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -23,7 +24,8 @@ int Index(Control c) { return static_cast<int>(c); }
 
 }  // namespace
 
-Form1::Form1(PowerPlatform& platform) : QWidget(nullptr), events_(*this, platform) {
+Form1::Form1(PowerPlatform& platform, SleepHold& hold)
+    : QWidget(nullptr), events_(*this, platform, hold) {
   setObjectName("Form1");
   setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
   setFixedSize(layout::kClientWidth, layout::kClientHeight);
@@ -111,6 +113,7 @@ void Form1::BuildControls() {
         SetEnabledColor(palette, QPalette::Button, ToQColor(entry.back));
         const Event click = entry.id == Control::Command1 ? Event::Command1_Click : Event::Command2_Click;
         connect(button, &QPushButton::clicked, this, [this, click] { events_.Handle(click); });
+        button->installEventFilter(this);  // Enter presses it as a click does
         widget = button;
         break;
       }
@@ -200,6 +203,18 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
       const bool outside = reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason;
       events_.Handle(event->type() == QEvent::FocusIn ? Event::Text1_GotFocus : Event::Text1_LostFocus,
                      outside ? FocusPeer::OutsideWindow : FocusPeer::InsideWindow);
+      break;
+    }
+    case QEvent::KeyPress: {
+      // A focused push button takes Enter as it takes Space, as everywhere on the desktop; it is
+      // no default button, so Enter elsewhere does nothing.
+      auto* button = qobject_cast<QPushButton*>(watched);
+      const auto* key = static_cast<QKeyEvent*>(event);
+      if (button && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+          key->modifiers() == Qt::NoModifier) {
+        if (!key->isAutoRepeat() && button->isEnabled()) button->click();
+        return true;
+      }
       break;
     }
     default:

@@ -3,10 +3,9 @@
 #include <QByteArray>
 #include <cstdio>
 #include <memory>
-#include <string_view>
-#include <vector>
 
 #include "power/power_platform.h"
+#include "power/sleep_hold.h"
 #include "window/qt/convert_qt.h"
 #include "window/qt/form1_qt.h"
 #include "window/qt/x11_qt.h"
@@ -29,23 +28,6 @@ bool CheckX11Display() {
   return ok;
 }
 
-// The arguments without any choice of Qt platform ("-platform NAME", "--platform=NAME"): the
-// skin needs X11 whatever was asked for.
-std::vector<char*> WithoutPlatformChoice(int argc, char** argv) {
-  std::vector<char*> kept;
-  for (int i = 0; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    if (i > 0 && (arg == "-platform" || arg == "--platform")) {
-      ++i;  // and its value
-      continue;
-    }
-    if (i > 0 && (arg.starts_with("-platform=") || arg.starts_with("--platform="))) continue;
-    kept.push_back(argv[i]);
-  }
-  kept.push_back(nullptr);
-  return kept;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -53,14 +35,16 @@ int main(int argc, char** argv) {
   // has no absolute placement and no shaped input, so the skin would silently break.
   if (!CheckX11Display()) return 1;
   qputenv("QT_QPA_PLATFORM", "xcb");
-  std::vector<char*> args = WithoutPlatformChoice(argc, argv);
-  int count = static_cast<int>(args.size()) - 1;
+  // The program takes no command line, and Qt is handed none: its own options (-platform,
+  // -reverse, -stylesheet, -qwindowtitle, ...) would change the skin.
+  char* args[] = {argc > 0 ? argv[0] : const_cast<char*>("orvane"), nullptr};
+  int count = 1;
   // Repaints through shared memory come back as completion events, and each wakes two threads:
   // four or five wake-ups a second for the dots alone. The window is small; plain requests cost
   // nothing noticeable and wake no one.
   if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
 
-  QApplication app(count, args.data());
+  QApplication app(count, args);
   // The controls' white must not change with the desktop's style: the colour key depends on it.
   QApplication::setStyle("Fusion");
   QApplication::setApplicationName("orvane");
@@ -71,7 +55,8 @@ int main(int argc, char** argv) {
   orvane::qt::RegisterFontSubstitutes();
 
   const std::unique_ptr<orvane::PowerPlatform> platform = orvane::MakeSystemPowerPlatform();
-  orvane::qt::Form1 form(*platform);
+  const std::unique_ptr<orvane::SleepHold> hold = orvane::MakeSystemSleepHold();
+  orvane::qt::Form1 form(*platform, *hold);
   form.LoadAndShow();
   if (form.Ended()) return 0;
   return QApplication::exec();

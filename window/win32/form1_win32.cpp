@@ -19,6 +19,10 @@ UINT_PTR TimerIdOf(Control c) {
 
 constexpr Control kTimerOfId[] = {Control::Timer1, Control::Timer2, Control::wktats};
 
+// The form's window for AbandonForm1, which may run when nothing else can be trusted.
+HWND gForm = nullptr;
+volatile LONG gAbandoned = 0;
+
 std::wstring WindowText(HWND hwnd) {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
   text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
@@ -37,7 +41,25 @@ void Form1Window::LoadAndShow() {
   events_.Handle(Event::Form_Shown);
 }
 
+void AbandonForm1() {
+  InterlockedExchange(&gAbandoned, 1);
+  if (!gForm) return;
+  for (UINT_PTR id : {kTimer1Id, kTimer2Id, kWktatsId}) KillTimer(gForm, id);
+  EnableWindow(gForm, FALSE);
+}
+
+void Form1Window::StopEverything() {
+  for (UINT_PTR id : {kTimer1Id, kTimer2Id, kWktatsId}) {
+    timerOn_[id - 1] = false;
+    KillTimer(window_.get(), id);
+  }
+  events_.End();
+}
+
 void Form1Window::FailWith(std::string_view where, std::string_view what) {
+  // The box's own message loop goes on dispatching the window's messages: nothing may count or
+  // ask for the action behind a box that says the program stopped.
+  StopEverything();
   const std::wstring text = L"Orvane stopped because of an unexpected error in " + Widen(where) +
                             L":\n\n" + Widen(what);
   HWND owner = window_ && IsWindowVisible(window_.get()) ? window_.get() : nullptr;
@@ -46,7 +68,9 @@ void Form1Window::FailWith(std::string_view where, std::string_view what) {
 }
 
 LRESULT CALLBACK Form1Window::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (gAbandoned) return DefWindowProcW(hwnd, msg, wp, lp);
   if (msg == WM_NCCREATE) {
+    gForm = hwnd;
     auto* form = static_cast<Form1Window*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
     form->window_.reset(hwnd);
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
@@ -125,6 +149,12 @@ LRESULT Form1Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       // Closed from the task bar or with Alt+F4: the program ends, without the goodbye box.
       events_.Handle(Event::Form_Closed);
       return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;  // the system may end the session; the countdown has nothing to save
+    case WM_ENDSESSION:
+      // The session ends now, by the system's own doing: no tick may ask for a second end.
+      if (wp) StopEverything();
+      return 0;
     case WM_SYSCOLORCHANGE:
       desktopBrush_.reset(CreateSolidBrush(ToColorRef(kSysDesktop)));
       InvalidateRect(hwnd, nullptr, FALSE);
@@ -133,6 +163,7 @@ LRESULT Form1Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       PostQuitMessage(0);
       return 0;
     case WM_NCDESTROY:
+      if (gForm == hwnd) gForm = nullptr;
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
       (void)window_.release();  // the system has destroyed it
       return DefWindowProcW(hwnd, msg, wp, lp);
@@ -253,10 +284,11 @@ void Form1Window::SetForeColor(Control c, Color color) {
 
 void Form1Window::MsgBox(std::string_view prompt, int style, std::string_view title) {
   // While the window is still hidden (the welcome box) the box stands on its own, with its own
-  // task-bar button, so that it cannot be lost behind other windows.
+  // task-bar button. Every box comes to the front: at the target minute the form is mostly
+  // behind other windows, and a refusal nobody sees leaves the user waiting for the action.
   HWND owner = IsWindowVisible(window_.get()) ? window_.get() : nullptr;
   MessageBoxW(owner, Widen(prompt).c_str(), Widen(title).c_str(),
-              static_cast<UINT>(style) | (owner ? 0u : MB_SETFOREGROUND));
+              static_cast<UINT>(style) | MB_SETFOREGROUND);
 }
 
 void Form1Window::ApplyColorKey() {

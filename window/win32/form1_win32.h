@@ -32,10 +32,16 @@ inline constexpr UINT_PTR kTimer1Id = 1;
 inline constexpr UINT_PTR kTimer2Id = 2;
 inline constexpr UINT_PTR kWktatsId = 3;
 
+// The last resort of a crash, safe to call from the crash filter because it touches no
+// Form1Window: from here on the window passes every message to the system's default procedure
+// (no tick, no click reaches the core), its timers are off and it takes no input.
+void AbandonForm1();
+
 class Form1Window final : public FormControls {
  public:
   // Creates the window and its controls, hidden, with wktats already ticking.
-  static std::unique_ptr<Form1Window> Create(HINSTANCE instance, PowerPlatform& platform);
+  static std::unique_ptr<Form1Window> Create(HINSTANCE instance, PowerPlatform& platform,
+                                             SleepHold& hold);
   ~Form1Window() override;
 
   // Form_Load, then the first show: centred, the focus on Combo1.
@@ -59,7 +65,7 @@ class Form1Window final : public FormControls {
   void EndWithError(std::string_view procedure, std::string_view what) override;
 
  private:
-  Form1Window(HINSTANCE instance, PowerPlatform& platform);
+  Form1Window(HINSTANCE instance, PowerPlatform& platform, SleepHold& hold);
   Form1Window(const Form1Window&) = delete;
   Form1Window& operator=(const Form1Window&) = delete;
 
@@ -97,8 +103,11 @@ class Form1Window final : public FormControls {
                                          DWORD_PTR self);
   bool IsInside(HWND hwnd) const;
 
-  // The unhandled-error path: a clear message box, then the end with exit status 1.
+  // The unhandled-error path: the timers and the core stopped, a clear message box, then the
+  // end with exit status 1.
   [[noreturn]] void FailWith(std::string_view where, std::string_view what);
+  // Timers 1 to 3 off, and the core ended: no tick and no power request can follow.
+  void StopEverything();
 
   int Scale(int pixels) const { return MulDiv(pixels, dpi_, 96); }
   RECT ScaledRect(const layout::Rect& r) const;

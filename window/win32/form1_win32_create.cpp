@@ -27,8 +27,8 @@ int DpiOf(HWND hwnd) {
 
 }  // namespace
 
-Form1Window::Form1Window(HINSTANCE instance, PowerPlatform& platform)
-    : instance_(instance), events_(*this, platform) {
+Form1Window::Form1Window(HINSTANCE instance, PowerPlatform& platform, SleepHold& hold)
+    : instance_(instance), events_(*this, platform, hold) {
   for (const layout::ControlLayout& entry : layout::kControls) {
     captions_[Index(entry.id)] = std::string(entry.text);
     foreColors_[Index(entry.id)] = entry.fore;
@@ -36,12 +36,18 @@ Form1Window::Form1Window(HINSTANCE instance, PowerPlatform& platform)
 }
 
 Form1Window::~Form1Window() {
-  // The window outlives the members it would use: let it die with the default procedure.
-  if (window_) SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
+  // The window dies first, with the default procedure and without the field's subclass, while
+  // the fonts, brushes and pictures it may still paint with are alive.
+  if (text1_) RemoveWindowSubclass(text1_, Text1FocusProc, 1);
+  if (window_) {
+    SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
+    window_.reset();
+  }
 }
 
-std::unique_ptr<Form1Window> Form1Window::Create(HINSTANCE instance, PowerPlatform& platform) {
-  std::unique_ptr<Form1Window> form(new Form1Window(instance, platform));
+std::unique_ptr<Form1Window> Form1Window::Create(HINSTANCE instance, PowerPlatform& platform,
+                                                 SleepHold& hold) {
+  std::unique_ptr<Form1Window> form(new Form1Window(instance, platform, hold));
   form->uxtheme_ = LoadSystemLibrary(L"uxtheme.dll");
   if (form->uxtheme_) {
     form->setWindowTheme_ = reinterpret_cast<SetWindowThemeFn>(reinterpret_cast<void (*)()>(

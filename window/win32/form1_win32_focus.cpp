@@ -30,6 +30,15 @@ int Form1Window::Run() {
       MoveFocus(GetKeyState(VK_SHIFT) < 0);
       continue;
     }
+    // Enter presses a focused Start or Stop, as a click does, as in every dialog; neither is a
+    // default button, so Enter elsewhere does nothing.
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN &&
+        (msg.hwnd == command1_ || msg.hwnd == command2_)) {
+      if (IsWindowEnabled(msg.hwnd) && (msg.lParam & (1L << 30)) == 0) {
+        SendMessageW(msg.hwnd, BM_CLICK, 0, 0);
+      }
+      continue;
+    }
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }

@@ -7,23 +7,38 @@
 #include <string>
 
 #include "power/power_platform.h"
+#include "power/sleep_hold.h"
 #include "window/win32/form1_win32.h"
 #include "window/win32/system_win32.h"
 #include "window/win32/text_win32.h"
 
 namespace {
 
+constexpr UINT kFatalBox = MB_OK | MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST;
+
 void ShowFatal(const std::wstring& what) {
   const std::wstring text = L"Orvane stopped because of an unexpected error:\n\n" + what;
-  MessageBoxW(nullptr, text.c_str(), L"Orvane", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+  MessageBoxW(nullptr, text.c_str(), L"Orvane", kFatalBox);
 }
 
-// A crash (an access violation and the like) ends in a box, not in silence.
+wchar_t gCrashText[160];
+
+DWORD WINAPI ShowCrashBox(void*) {
+  MessageBoxW(nullptr, gCrashText, L"Orvane", kFatalBox);
+  return 0;
+}
+
+// A crash (an access violation and the like) ends in a box, not in silence. The window is
+// abandoned first (no tick, no click, no request), and the box runs on a thread of its own: a
+// box on this thread would go on dispatching the window's messages, timers included.
 LONG WINAPI ReportCrash(EXCEPTION_POINTERS* info) {
-  wchar_t code[64];
-  std::swprintf(code, 64, L"exception 0x%08lX",
+  orvane::win32::AbandonForm1();
+  std::swprintf(gCrashText, 160, L"Orvane stopped because of an unexpected error:\n\nexception 0x%08lX",
                 static_cast<unsigned long>(info->ExceptionRecord->ExceptionCode));
-  ShowFatal(code);
+  if (HANDLE box = CreateThread(nullptr, 0, ShowCrashBox, nullptr, 0, nullptr)) {
+    WaitForSingleObject(box, INFINITE);
+    CloseHandle(box);
+  }
   return EXCEPTION_EXECUTE_HANDLER;
 }
 
@@ -36,7 +51,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   InitCommonControlsEx(&controls);
   try {
     const auto platform = orvane::MakeSystemPowerPlatform();
-    const auto form = orvane::win32::Form1Window::Create(instance, *platform);
+    const auto hold = orvane::MakeSystemSleepHold();
+    const auto form = orvane::win32::Form1Window::Create(instance, *platform, *hold);
     form->LoadAndShow();
     return form->Run();
   } catch (const std::exception& e) {
