@@ -5,7 +5,7 @@
 #include <string>
 
 #include "power/mod_power.h"
-#include "window/controls.h"
+#include "form/controls.h"
 
 namespace orvane {
 

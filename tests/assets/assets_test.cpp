@@ -16,7 +16,7 @@
 
 #include <unistd.h>
 
-#include "window/layout.h"
+#include "form/layout.h"
 
 namespace fs = std::filesystem;
 namespace layout = orvane::layout;

@@ -20,8 +20,9 @@
 #include <algorithm>
 #include <memory>
 
+#include "form/layout.h"
 #include "tests/support/fakes.h"
-#include "window/layout.h"
+#include "window/qt/convert_qt.h"
 #include "window/qt/form1_qt.h"
 #include "window/qt/skin_mask_qt.h"
 

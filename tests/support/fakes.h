@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "power/power_platform.h"
-#include "window/controls.h"
-#include "window/layout.h"
+#include "form/controls.h"
+#include "form/layout.h"
 
 namespace orvane::testing {
 

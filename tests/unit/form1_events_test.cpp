@@ -1,4 +1,4 @@
-#include "window/form1_events.h"
+#include "events/form1_events.h"
 
 #include <gtest/gtest.h>
 

@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "window/layout.h"
+#include "form/layout.h"
 #include "window/win32/fonts_win32.h"
 #include "window/win32/handles_win32.h"
 #include "window/win32/resource_ids.h"

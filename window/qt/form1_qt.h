@@ -1,9 +1,14 @@
 // Form1 on Qt Widgets: the window and its controls built from the layout table, the skin (colour
 // key as a window shape, move by the surface, top pin) and the routing of every Qt event to its
-// event procedure. It keeps no countdown logic of its own.
+// event procedure. It keeps no countdown logic of its own. One concern a file:
+//   form1_qt.cpp         the control interface the event procedures use
+//   form1_qt_create.cpp  building the widgets and timers, and routing their events
+//   form1_qt_skin.cpp    the picture, the shape and the painting
+//   form1_qt_move.cpp    moving: the drag by the surface and the top pin
+//   x11_qt.cpp           every call to the X server
+//   convert_qt.cpp       texts, colours, fonts and box styles in Qt's terms
 #pragma once
 
-#include <QLabel>
 #include <QPixmap>
 #include <QPoint>
 #include <QRegion>
@@ -12,9 +17,9 @@
 #include <memory>
 #include <optional>
 
+#include "events/form1_events.h"
+#include "form/controls.h"
 #include "power/power_platform.h"
-#include "window/controls.h"
-#include "window/form1_events.h"
 
 class QComboBox;
 class QLineEdit;
@@ -22,32 +27,6 @@ class QPushButton;
 class QTimer;
 
 namespace orvane::qt {
-
-// The Debian fonts that stand in for the form's Windows faces; call once, before Form1 is built.
-void RegisterFontSubstitutes();
-
-// The pixel size of a font given in centipoints, at the form's 96 dots per inch.
-int FontPixelSize(int centipoints);
-
-// A label of the form: transparent, and the mouse events over it are its own, as on the form the
-// layout comes from; they never reach the window's surface.
-class SkinLabel final : public QLabel {
-  Q_OBJECT
- public:
-  using QLabel::QLabel;
-
- signals:
-  void mouseMoved();
-  void clicked();
-
- protected:
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
-
- private:
-  bool pressed_ = false;
-};
 
 class Form1 final : public QWidget, public FormControls {
   Q_OBJECT
@@ -98,10 +77,9 @@ class Form1 final : public QWidget, public FormControls {
   void BuildTimers();
   void LoadBackground();
   void ScheduleSkinShape();
-  void SetX11TitleEmpty();
   int ScreenTop() const;
-  // Where the X server has the window, in device pixels; false without X11.
-  bool PlacedOnX11(QPoint& placed) const;
+  // Puts the window's top edge `top` pixels below the top of its own screen.
+  void PinTop(int top);
   bool PaintMayChangeShape(const QRegion& painted) const;
   bool ApplyDeviceShape();
 

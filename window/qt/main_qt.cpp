@@ -1,6 +1,4 @@
 // Orvane on Linux: Form1 on Qt Widgets under X11, power requests through systemd-logind.
-#include <xcb/xcb.h>
-
 #include <QApplication>
 #include <QByteArray>
 #include <cstdio>
@@ -9,7 +7,9 @@
 #include <vector>
 
 #include "power/power_platform.h"
+#include "window/qt/convert_qt.h"
 #include "window/qt/form1_qt.h"
+#include "window/qt/x11_qt.h"
 
 namespace {
 
@@ -21,9 +21,7 @@ bool CheckX11Display() {
     std::fprintf(stderr, "orvane: no X display: DISPLAY is not set. Orvane needs an X11 desktop.\n");
     return false;
   }
-  xcb_connection_t* connection = xcb_connect(display.constData(), nullptr);
-  const bool ok = xcb_connection_has_error(connection) == 0;
-  xcb_disconnect(connection);
+  const bool ok = orvane::qt::x11::DisplayOpens(display.constData());
   if (!ok) {
     std::fprintf(stderr, "orvane: cannot open the X display \"%s\". Orvane needs an X11 desktop.\n",
                  display.constData());

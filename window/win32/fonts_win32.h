@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "window/layout.h"
+#include "form/layout.h"
 #include "window/win32/handles_win32.h"
 
 namespace orvane::win32 {

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "power/power_platform.h"
-#include "window/controls.h"
-#include "window/form1_events.h"
-#include "window/layout.h"
+#include "form/controls.h"
+#include "events/form1_events.h"
+#include "form/layout.h"
 #include "window/win32/fonts_win32.h"
 #include "window/win32/handles_win32.h"
 

@@ -7,7 +7,7 @@
 #include <span>
 #include <string_view>
 
-#include "window/controls.h"
+#include "form/controls.h"
 
 namespace orvane::layout {
 

@@ -1,8 +1,8 @@
-#include "window/form1_events.h"
+#include "events/form1_events.h"
 
 #include <exception>
 
-#include "window/layout.h"
+#include "form/layout.h"
 
 namespace orvane {
 namespace {

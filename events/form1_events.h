@@ -7,7 +7,7 @@
 
 #include "countdown/countdown.h"
 #include "power/power_platform.h"
-#include "window/controls.h"
+#include "form/controls.h"
 
 namespace orvane {
 
