@@ -1,0 +1,45 @@
+// What a screen reader is told about Form1's controls, the same on both front ends. The field
+// and the list get a name, since the words beside them are drawn on the window; of the labels,
+// the count is named for what it counts (its text is its value), the dots are a waiting
+// animation, and Close is a button that can be pressed like a click. The other labels are read
+// as their text; the buttons by their captions.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "form/controls.h"
+
+namespace orvane::access {
+
+enum class Role : std::uint8_t {
+  Own,        // the control's own role (edit field, combo box)
+  Counter,    // static text whose text is its value
+  Animation,  // changes by itself while something runs
+  Button,     // a push button: its one action is the click
+};
+
+struct Accessible {
+  Control id;
+  std::string_view name;
+  Role role;
+};
+
+inline constexpr std::array<Accessible, 5> kAccessible{{
+    {Control::Text1, "Minutes", Role::Own},
+    {Control::Combo1, "Action", Role::Own},
+    {Control::Label2, "Minutes counted", Role::Counter},
+    {Control::Label6, "Waiting", Role::Animation},
+    {Control::Label7, "Close", Role::Button},
+}};
+
+// The control's row; nullptr for a control read as it is.
+constexpr const Accessible* Find(Control c) {
+  for (const Accessible& a : kAccessible) {
+    if (a.id == c) return &a;
+  }
+  return nullptr;
+}
+
+}  // namespace orvane::access
