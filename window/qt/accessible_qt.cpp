@@ -22,7 +22,7 @@ const access::Accessible* RowOf(const QObject* label) {
   return nullptr;
 }
 
-class LabelAccessible final : public QAccessibleWidget, public QAccessibleValueInterface {
+class LabelAccessible final : public QAccessibleWidget {
  public:
   explicit LabelAccessible(SkinLabel* label) : QAccessibleWidget(label, QAccessible::StaticText) {}
 
@@ -40,46 +40,29 @@ class LabelAccessible final : public QAccessibleWidget, public QAccessibleValueI
 
   QString text(QAccessible::Text t) const override {
     const access::Accessible* row = RowOf(object());
-    if (t == QAccessible::Name) return row ? FromUtf8(row->name) : Label()->text();
-    if (t == QAccessible::Value && Counter()) return Label()->text();
+    if (t == QAccessible::Name) {
+      return row ? FromUtf8(access::NameOf(*row, Label()->text().toStdString())) : Label()->text();
+    }
     return QAccessibleWidget::text(t);
-  }
-
-  void* interface_cast(QAccessible::InterfaceType type) override {
-    if (type == QAccessible::ValueInterface && Counter()) return static_cast<QAccessibleValueInterface*>(this);
-    return QAccessibleWidget::interface_cast(type);
   }
 
   // The action: Close's press is its click. It runs once the reader's request has been answered,
   // since the click opens a modal box.
   QStringList actionNames() const override {
     if (Button()) return {pressAction()};
-    if (Counter()) return {};  // not the value's increase and decrease: the count is read only
     return QAccessibleWidget::actionNames();
   }
   void doAction(const QString& action) override {
     if (!Button() || action != pressAction()) return QAccessibleWidget::doAction(action);
-    SkinLabel* label = Label();
-    QMetaObject::invokeMethod(label, [label] { emit label->clicked(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(Label(), "clicked", Qt::QueuedConnection);
   }
   QStringList keyBindingsForAction(const QString&) const override { return {}; }
-
-  // QAccessibleValueInterface, for the count: the minutes counted so far.
-  QVariant currentValue() const override { return Label()->text().toInt(); }
-  void setCurrentValue(const QVariant&) override {}
-  QVariant maximumValue() const override { return 32767; }
-  QVariant minimumValue() const override { return 0; }
-  QVariant minimumStepSize() const override { return 1; }
 
  private:
   SkinLabel* Label() const { return static_cast<SkinLabel*>(object()); }
   bool Button() const {
     const access::Accessible* row = RowOf(object());
     return row && row->role == access::Role::Button;
-  }
-  bool Counter() const {
-    const access::Accessible* row = RowOf(object());
-    return row && row->role == access::Role::Counter;
   }
 };
 

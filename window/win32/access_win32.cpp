@@ -34,6 +34,10 @@ class FormAccessible final : public IAccessible {
  public:
   FormAccessible(HWND form, IAccessible* system, const DrawnElements& drawn, SysAllocStringFn alloc)
       : form_(form), system_(system), drawn_(drawn), alloc_(alloc) {}
+  FormAccessible(const FormAccessible&) = delete;
+  FormAccessible& operator=(const FormAccessible&) = delete;
+  // Only Release deletes it, when the last reference goes.
+  virtual ~FormAccessible() = default;
 
   // Called when the window goes: later calls from readers still holding the object fail.
   void Detach() {
@@ -98,15 +102,14 @@ class FormAccessible final : public IAccessible {
     return system_->get_accChild(child, out);
   }
   HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
-    if (const access::Accessible* row = Drawn(child)) return Text(Widen(row->name), name);
+    if (const access::Accessible* row = Drawn(child)) {
+      return Text(Widen(access::NameOf(*row, drawn_.text(row->id))), name);
+    }
     if (!system_) return CO_E_OBJNOTCONNECTED;
     return system_->get_accName(child, name);
   }
   HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
-    if (const access::Accessible* row = Drawn(child)) {
-      if (row->role != access::Role::Counter) return Nothing(value);
-      return Text(drawn_.text(row->id), value);
-    }
+    if (Drawn(child)) return Nothing(value);
     if (!system_) return CO_E_OBJNOTCONNECTED;
     return system_->get_accValue(child, value);
   }
@@ -223,8 +226,6 @@ class FormAccessible final : public IAccessible {
   HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
 
  private:
-  ~FormAccessible() = default;
-
   long SystemChildren() const {
     long count = 0;
     if (!system_ || FAILED(system_->get_accChildCount(&count))) return -1;
@@ -259,10 +260,12 @@ class FormAccessible final : public IAccessible {
 };
 
 Form1Access::Form1Access(HWND form, HWND text1, HWND combo1, DrawnElements drawn)
-    : form_(form), named_{text1, combo1}, drawn_(std::move(drawn)) {
-  ole32_ = LoadSystemLibrary(L"ole32.dll");
-  oleaut32_ = LoadSystemLibrary(L"oleaut32.dll");
-  oleacc_ = LoadSystemLibrary(L"oleacc.dll");
+    : form_(form),
+      named_{text1, combo1},
+      ole32_(LoadSystemLibrary(L"ole32.dll")),
+      oleaut32_(LoadSystemLibrary(L"oleaut32.dll")),
+      oleacc_(LoadSystemLibrary(L"oleacc.dll")),
+      drawn_(std::move(drawn)) {
   using CoInitializeExFn = HRESULT(WINAPI*)(void*, DWORD);
   using CoCreateInstanceFn = HRESULT(WINAPI*)(REFCLSID, IUnknown*, DWORD, REFIID, void**);
   using CreateStdFn = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
@@ -298,9 +301,9 @@ Form1Access::~Form1Access() {
     object_->Release();
   }
   if (auto* services = static_cast<IAccPropServices*>(propServices_)) {
-    static constexpr MSAAPROPID kNamed[] = {PROPID_ACC_NAME};
+    const MSAAPROPID named[] = {PROPID_ACC_NAME};
     for (HWND hwnd : named_) {
-      services->ClearHwndProps(hwnd, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, kNamed, 1);
+      services->ClearHwndProps(hwnd, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, named, 1);
     }
     services->Release();
   }

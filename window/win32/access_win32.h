@@ -20,7 +20,7 @@ namespace orvane::win32 {
 // What the window tells about the elements it draws itself.
 struct DrawnElements {
   std::function<RECT(Control)> box;             // client coordinates
-  std::function<std::wstring(Control)> text;    // the caption shown now
+  std::function<std::string(Control)> text;     // the caption shown now, UTF-8
   std::function<void(Control)> press;           // the click, posted: it may open a modal box
 };
 
