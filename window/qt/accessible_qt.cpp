@@ -56,7 +56,6 @@ class LabelAccessible final : public QAccessibleWidget {
     if (!Button() || action != pressAction()) return QAccessibleWidget::doAction(action);
     QMetaObject::invokeMethod(Label(), "clicked", Qt::QueuedConnection);
   }
-  QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
  private:
   SkinLabel* Label() const { return static_cast<SkinLabel*>(object()); }
