@@ -7,6 +7,7 @@
 //   form1_qt_move.cpp    moving: the drag by the surface and the top pin
 //   x11_qt.cpp           every call to the X server
 //   convert_qt.cpp       texts, colours, fonts and box styles in Qt's terms
+//   accessible_qt.cpp    what screen readers are told of the labels
 #pragma once
 
 #include <QPixmap>
