@@ -1,0 +1,318 @@
+# The start of every end-to-end suite and of the bench: a work folder, the processes a suite
+# starts (stopped by their PIDs, newest first, when it ends), a private X display, a window
+# manager or a Wayland compositor, private buses with a mock logind, a Wine prefix, run_case and
+# the counts file that scripts/test adds up.
+#
+#   . "$ROOT/tests/lib/e2e.sh"
+#   e2e_init SUITE       # sets $work, the cleanup, the counts
+#   start_display 1024x768 && start_wm openbox && start_buses && start_mock_logind
+#   run_case NAME [FUNCTION]
+#   e2e_finish           # "SUITE: N passed, N failed"; "N N" into $ORVANE_RESULTS/SUITE
+# shellcheck shell=bash
+
+E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+PY=/usr/bin/python3
+MOCKCTL=("$PY" "$E2E_ROOT/tests/qt/e2e_mock.py")
+FAKETIME_LIB=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -n 1)
+
+# ---------------------------------------------------------------- the suite itself
+# e2e_init SUITE: the work folder ($work), the cleanup at exit, the counts.
+e2e_init() {
+  e2e_suite=$1
+  work=$(mktemp -d "/tmp/orvane-$1.XXXXXX")
+  pids=()
+  passed=0 failed=0 failures=() case_ok=1 case_name=''
+  e2e_started=$SECONDS
+  trap e2e_cleanup EXIT
+  trap 'exit 130' INT TERM
+}
+
+# Stops what the suite started, newest first, by PID only: a stopped process is woken so that it
+# can end. A suite may add its own last words in e2e_before_cleanup.
+e2e_cleanup() {
+  local i
+  set +e
+  declare -F e2e_before_cleanup >/dev/null && e2e_before_cleanup
+  [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ] && wineserver -k 2>/dev/null
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+    kill -CONT "${pids[i]}" 2>/dev/null
+    kill "${pids[i]}" 2>/dev/null
+  done
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
+    wait "${pids[i]}" 2>/dev/null
+  done
+  rm -rf "$work"
+}
+
+# e2e_fail_early MESSAGE: the suite cannot start; it counts as one failure.
+e2e_fail_early() {
+  echo "$e2e_suite: $1" >&2
+  failed=$((failed + 1))
+  e2e_finish
+  exit 1
+}
+
+# wait_until SECONDS COMMAND...: polls the command every $poll_interval (0.1) seconds.
+wait_until() {
+  local limit=$1 start=$SECONDS
+  shift
+  until "$@" 2>/dev/null; do
+    [ $((SECONDS - start)) -ge "$limit" ] && return 1
+    sleep "${poll_interval:-0.1}"
+  done
+}
+
+# expect "what" COMMAND...: a check of the case; a failed one fails the case and is logged.
+expect() {
+  local what=$1
+  shift
+  if ! "$@"; then
+    echo "  FAIL: $what"
+    case_ok=0
+    return 1
+  fi
+}
+
+# run_case NAME [FUNCTION]: runs FUNCTION (NAME when none) as one case. The case fails when a
+# check of it failed, or when the function returned non-zero (unless E2E_STATUS_COUNTS=0: then
+# its checks alone decide). The suite may define e2e_case_start, e2e_case_failed (what to show
+# of a failure) and e2e_case_done (what to stop after every case).
+run_case() {
+  local fn=${2:-$1} t0=$SECONDS rc=0
+  case_name=$1 case_ok=1
+  declare -F e2e_case_start >/dev/null && e2e_case_start
+  "$fn" || rc=$?
+  [ "${E2E_STATUS_COUNTS:-1}" = 0 ] || [ $rc -eq 0 ] || case_ok=0
+  if [ $case_ok -eq 1 ]; then
+    passed=$((passed + 1))
+    echo "ok   $case_name ($((SECONDS - t0)) s)"
+  else
+    failed=$((failed + 1))
+    failures+=("$case_name")
+    echo "FAIL $case_name ($((SECONDS - t0)) s)"
+    declare -F e2e_case_failed >/dev/null && e2e_case_failed
+  fi
+  declare -F e2e_case_done >/dev/null && e2e_case_done
+  return 0
+}
+
+# e2e_finish: the closing line and the counts file; returns 1 when anything failed.
+e2e_finish() {
+  echo "$e2e_suite: $((SECONDS - e2e_started)) s"
+  [ -n "${ORVANE_RESULTS:-}" ] && echo "$passed $failed" >"$ORVANE_RESULTS/$e2e_suite"
+  echo "$e2e_suite: $passed passed, $failed failed${failures[0]:+ (${failures[*]})}"
+  [ "$failed" -eq 0 ]
+}
+
+# ---------------------------------------------------------------- a private X display
+# start_display [WxH] [XVFB ARGUMENT...]: Xvfb on a display number it picks itself; exports
+# DISPLAY. A busy machine may take seconds to start it: waited for, not slept for.
+start_display() {
+  local size=${1:-1024x768}
+  shift || true
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp "$@" 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+  pids+=($!)
+  xvfb_pid=$!
+  wait_until 30 test -s "$work/display" || { echo "$e2e_suite: Xvfb did not start" >&2; return 1; }
+  export DISPLAY=:$(head -n 1 "$work/display")
+}
+
+# ---------------------------------------------------------------- window managers
+# Each with its settings, caches and runtime files in $work and no system bus to talk to.
+wm_pid=
+wm_home=
+wm_setup() {
+  [ -n "$wm_home" ] && return 0
+  wm_home=$work/wm
+  mkdir -p "$wm_home/config/glib-2.0/settings" "$wm_home/data" "$wm_home/cache" "$wm_home/runtime"
+  chmod 700 "$wm_home/runtime"
+  printf '[org.kde.kdecoration2]\nlibrary=org.kde.breeze\ntheme=Breeze\n' >"$wm_home/config/kwinrc"
+}
+wm_env() {
+  echo XDG_CONFIG_HOME="$wm_home/config" XDG_DATA_HOME="$wm_home/data" \
+    XDG_CACHE_HOME="$wm_home/cache" XDG_RUNTIME_DIR="$wm_home/runtime" \
+    DBUS_SYSTEM_BUS_ADDRESS=unix:path=$work/no_such_socket
+}
+wm_is() {  # wm_is NAME: the running window manager calls itself NAME
+  local check
+  check=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | awk '/window id/ {print $NF}')
+  [ -n "$check" ] && xprop -id "$check" _NET_WM_NAME 2>/dev/null | grep -qi "$1"
+}
+wm_up() { wm_is "$1" || ! kill -0 "$wm_pid" 2>/dev/null; }
+stop_wm() {
+  [ -n "$wm_pid" ] || return 0
+  kill "$wm_pid" 2>/dev/null
+  wait "$wm_pid" 2>/dev/null
+  wm_pid=
+}
+# start_wm openbox|mutter|mutter-attached|kwin: replaces the running one.
+start_wm() {
+  wm_setup
+  stop_wm
+  local name=$1 attempt env
+  read -r -a env <<<"$(wm_env)"
+  [ "$1" = mutter-attached ] && name=mutter
+  printf '[org/gnome/mutter]\nattach-modal-dialogs=%s\n' "$([ "$1" = mutter-attached ] && echo true || echo false)" \
+    >"$wm_home/config/glib-2.0/settings/keyfile"
+  # Once in a while a window manager started under load cannot open the display and exits at
+  # once (seen with openbox); it gets a second try.
+  for attempt in 1 2; do
+    case $1 in
+      openbox)
+        env "${env[@]}" openbox --sm-disable >"$work/wm-$1.log" 2>&1 & ;;
+      mutter | mutter-attached)
+        env "${env[@]}" GSETTINGS_BACKEND=keyfile mutter --x11 --replace >"$work/wm-$1.log" 2>&1 & ;;
+      kwin)
+        env "${env[@]}" KWIN_COMPOSE=N kwin_x11 --replace >"$work/wm-$1.log" 2>&1 & ;;
+      *) echo "start_wm: no window manager named $1" >&2; return 1 ;;
+    esac
+    wm_pid=$!
+    pids+=($wm_pid)
+    wait_until 30 wm_up "$name"
+    wm_is "$name" && return 0
+    echo "$e2e_suite: $1 did not start (try $attempt): $(tail -n 1 "$work/wm-$1.log")" >&2
+    stop_wm
+    sleep 1
+  done
+  return 1
+}
+
+# ---------------------------------------------------------------- Wayland compositors
+# start_compositor mutter|kwin: a headless Wayland session of its own (its own runtime folder
+# and session bus, no system bus) with XWayland; exports DISPLAY, XAUTHORITY (mutter) and
+# WAYLAND_DISPLAY for the X clients of the suite.
+compositor_pid=
+start_compositor() {
+  local kind=$1 rt=$work/wl-$1 log=$work/compositor-$1.log
+  stop_compositor
+  mkdir -p "$rt/config" "$rt/data" "$rt/cache" "$rt/run"
+  chmod 700 "$rt/run"
+  printf '[org.kde.kdecoration2]\nlibrary=org.kde.breeze\ntheme=Breeze\n' >"$rt/config/kwinrc"
+  local env=(XDG_CONFIG_HOME="$rt/config" XDG_DATA_HOME="$rt/data" XDG_CACHE_HOME="$rt/cache"
+    XDG_RUNTIME_DIR="$rt/run" DBUS_SYSTEM_BUS_ADDRESS=unix:path=$work/no_such_socket)
+  case $kind in
+    mutter)
+      env -u DISPLAY -u WAYLAND_DISPLAY "${env[@]}" GSETTINGS_BACKEND=memory \
+        dbus-run-session -- mutter --wayland --headless --virtual-monitor 1024x768 \
+        >"$log" 2>&1 &
+      ;;
+    kwin)
+      # Debian's kwin_wayland carries a file capability, which a container without it cannot
+      # run; a copy without it runs, as long as it is still called kwin_wayland.
+      local kw=/usr/bin/kwin_wayland
+      if ! "$kw" --version >/dev/null 2>&1; then
+        mkdir -p "$work/kwin-bin"
+        cp /usr/bin/kwin_wayland "$work/kwin-bin/kwin_wayland"
+        kw=$work/kwin-bin/kwin_wayland
+      fi
+      printf '#!/bin/sh\nprintf "%%s\\n%%s\\n" "$DISPLAY" "$WAYLAND_DISPLAY" >"%s"\nexec sleep infinity\n' \
+        "$rt/displays" >"$rt/session"
+      chmod +x "$rt/session"
+      env -u DISPLAY -u WAYLAND_DISPLAY "${env[@]}" \
+        dbus-run-session -- "$kw" --virtual --xwayland --width 1024 --height 768 \
+        --socket orvane-kwin --exit-with-session "$rt/session" >"$log" 2>&1 &
+      ;;
+    *) echo "start_compositor: no compositor named $kind" >&2; return 1 ;;
+  esac
+  compositor_pid=$!
+  pids+=($compositor_pid)
+  local display=
+  case $kind in
+    mutter)
+      wait_until 60 grep -q 'Using public X11 display' "$log" || { tail -n 5 "$log" >&2; return 1; }
+      display=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$log" | head -n 1)
+      wait_until 10 sh -c "ls '$rt/run'/.mutter-Xwaylandauth.* >/dev/null 2>&1"
+      export XAUTHORITY=$(ls "$rt/run"/.mutter-Xwaylandauth.* | head -n 1)
+      export WAYLAND_DISPLAY=$rt/run/wayland-0
+      ;;
+    kwin)
+      wait_until 60 test -s "$rt/displays" || { tail -n 5 "$log" >&2; return 1; }
+      display=$(sed -n 1p "$rt/displays")
+      export WAYLAND_DISPLAY=$rt/run/orvane-kwin
+      unset XAUTHORITY
+      ;;
+  esac
+  export DISPLAY=$display
+  # XWayland starts with the first X client on some set-ups: the display must answer.
+  wait_until 30 xdpyinfo >/dev/null || { echo "$e2e_suite: XWayland of $kind does not answer" >&2; return 1; }
+}
+stop_compositor() {
+  [ -n "$compositor_pid" ] || return 0
+  kill "$compositor_pid" 2>/dev/null
+  wait "$compositor_pid" 2>/dev/null
+  compositor_pid=
+}
+
+# ---------------------------------------------------------------- private buses, mock logind
+# start_buses [session]: a private system bus (and a private session bus) that anyone may own
+# names on and listen to; exports their addresses and sets bus_pid.
+bus_pid=
+start_buses() {
+  local kind
+  for kind in system ${1:+session}; do
+    cat >"$work/$kind.conf" <<EOF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>$kind</type>
+  <listen>unix:path=$work/${kind}_bus_socket</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow user="*"/>
+    <allow own="*"/>
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+  </policy>
+</busconfig>
+EOF
+    dbus-daemon --config-file="$work/$kind.conf" --nofork >"$work/$kind-bus.log" 2>&1 &
+    pids+=($!)
+    [ $kind = system ] && bus_pid=$!
+    wait_until 10 test -S "$work/${kind}_bus_socket" || { echo "$e2e_suite: no private $kind bus" >&2; return 1; }
+  done
+  PRIVATE_BUS=unix:path=$work/system_bus_socket
+  export DBUS_SYSTEM_BUS_ADDRESS=$PRIVATE_BUS
+  if [ -n "${1:-}" ]; then
+    export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/session_bus_socket
+  else
+    unset DBUS_SESSION_BUS_ADDRESS
+  fi
+  unset XDG_SESSION_ID
+}
+
+# Never lets a program near any system bus but ours.
+assert_private_bus() {
+  case "$DBUS_SYSTEM_BUS_ADDRESS" in
+    "unix:path=$work/"*) ;;
+    *) echo "$e2e_suite: refusing to run with DBUS_SYSTEM_BUS_ADDRESS=$DBUS_SYSTEM_BUS_ADDRESS" >&2
+       exit 2 ;;
+  esac
+}
+
+# The mock logind (python3-dbusmock) on the private system bus, set up by tests/qt/e2e_mock.py.
+mock_pid=
+name_on_bus() {  # name_on_bus system|session NAME
+  dbus-send --"$1" --print-reply --dest=org.freedesktop.DBus / \
+    org.freedesktop.DBus.NameHasOwner string:"$2" 2>/dev/null | grep -q "boolean true"
+}
+start_mock_logind() {
+  assert_private_bus
+  "$PY" -m dbusmock --system --template logind >>"$work/mock.log" 2>&1 &
+  mock_pid=$!
+  pids+=($mock_pid)
+  wait_until 15 name_on_bus system org.freedesktop.login1 ||
+    { echo "$e2e_suite: the mock logind did not start" >&2; return 1; }
+  "${MOCKCTL[@]}" setup
+}
+stop_mock_logind() {
+  kill "$mock_pid" 2>/dev/null
+  wait "$mock_pid" 2>/dev/null
+}
+
+# ---------------------------------------------------------------- Wine
+# wine_prefix DIR: a fresh 64-bit prefix, without Mono and Gecko; waits until it is ready.
+wine_prefix() {
+  export WINEPREFIX=$1 WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  wine wineboot -i >"$work/wineboot.log" 2>&1
+  wineserver -p || true  # exits 1 when the server from wineboot is still up: it stays up either way
+}
