@@ -56,6 +56,11 @@ install_packages() {
   "${as[@]}" "${apt[@]}" "${install[@]}"
 }
 
+# The program's version, as CMakeLists.txt gives it to the version header and the package.
+project_version() {
+  sed -nE 's/^project\(Orvane VERSION ([0-9.]+).*/\1/p' "$ORVANE_ROOT/CMakeLists.txt"
+}
+
 # build_preset PRESET [CMAKE ARGUMENTS...]: configures and builds one CMake preset.
 build_preset() {
   local preset=$1

@@ -19,6 +19,8 @@
   e2e_mock.py portal-calls           prints "Inhibit FLAGS" for every Inhibit, then "Close" for
                                      every Close of its Request
   e2e_mock.py texts PID              prints "role: name" of every accessible object of process PID
+  e2e_mock.py describe PID NAME      prints "role|value|actions" of the object named NAME
+  e2e_mock.py press PID NAME         a screen reader's "Press" on the object named NAME
 
 Refuses to talk to any bus but a private one in /tmp: the real logind must never be asked.
 """
@@ -86,17 +88,18 @@ def session_bus():
     return address, dbus.bus.BusConnection(address)
 
 
-def accessible_texts(pid):
-    """Walks the accessibility tree that Qt exports for process `pid` on the session bus."""
+def accessibles(pid):
+    """Walks the accessibility tree that Qt exports for process `pid` on the session bus: every
+    object as (role, name, node)."""
     _, bus = session_bus()
     daemon = bus.get_object('org.freedesktop.DBus', '/org/freedesktop/DBus')
     accessible = 'org.a11y.atspi.Accessible'
-    lines = []
+    found = []
 
     def walk(name, path):
         node = bus.get_object(name, path, introspect=False)
         label = node.Get(accessible, 'Name', dbus_interface='org.freedesktop.DBus.Properties')
-        lines.append(f'{node.GetRoleName(dbus_interface=accessible)}: {label}')
+        found.append((str(node.GetRoleName(dbus_interface=accessible)), str(label), node))
         for _, child in node.GetChildren(dbus_interface=accessible):
             walk(name, child)
 
@@ -109,7 +112,30 @@ def accessible_texts(pid):
             walk(name, '/org/a11y/atspi/accessible/root')
         except dbus.exceptions.DBusException:
             continue
-    return lines
+    return found
+
+
+def accessible_texts(pid):
+    return [f'{role}: {label}' for role, label, _ in accessibles(pid)]
+
+
+def described(node):
+    """"role|value|actions" of one object: its value where it has one, its actions' names."""
+    interfaces = node.GetInterfaces(dbus_interface='org.a11y.atspi.Accessible')
+    value = actions = ''
+    if 'org.a11y.atspi.Value' in interfaces:
+        value = '%g' % node.Get('org.a11y.atspi.Value', 'CurrentValue',
+                                dbus_interface='org.freedesktop.DBus.Properties')
+    if 'org.a11y.atspi.Action' in interfaces:
+        actions = ','.join(str(a[0]) for a in node.GetActions(dbus_interface='org.a11y.atspi.Action'))
+    return value, actions
+
+
+def named(pid, name):
+    for role, label, node in accessibles(pid):
+        if label == name:
+            return role, node
+    sys.exit(f'e2e_mock: no accessible object named {name!r}')
 
 
 def mock(path=MAIN):
@@ -210,6 +236,15 @@ def main(argv):
     elif command == 'texts':
         for line in accessible_texts(int(argv[2])):
             print(line)
+    elif command == 'describe':
+        role, node = named(int(argv[2]), argv[3])
+        print('|'.join((role,) + described(node)))
+    elif command == 'press':
+        _, node = named(int(argv[2]), argv[3])
+        names = [str(a[0]) for a in node.GetActions(dbus_interface='org.a11y.atspi.Action')]
+        if 'Press' not in names or not node.DoAction(names.index('Press'),
+                                                     dbus_interface='org.a11y.atspi.Action'):
+            sys.exit(f'e2e_mock: {argv[3]} did not take Press (its actions: {names})')
     else:
         sys.exit(f'e2e_mock: unknown command {command}')
 

@@ -3,6 +3,7 @@
 // ("text|Form1|Orvane (30 - 0)"). Steps run in order; the first that fails ends the probe with
 // exit code 1 and says why. Waiting steps poll, since posted clicks and ticks are handled later.
 #include <windows.h>
+#include <oleacc.h>
 
 #include <chrono>
 #include <cstdio>
@@ -262,6 +263,62 @@ int LabelDifference(Control label, const std::wstring& caption, COLORREF colour,
     }
   }
   return differences;
+}
+
+// What a screen reader is told about the window's client area and each of its elements, one
+// "role|name|value|default action" a line, as the system's accessibility layer hands it over.
+std::string AccText(IAccessible* acc, const VARIANT& id, HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) {
+  BSTR text = nullptr;
+  std::string out;
+  if (SUCCEEDED((acc->*get)(id, &text)) && text) out = Narrow(text);
+  SysFreeString(text);
+  return out;
+}
+
+std::string AccLine(IAccessible* acc, const VARIANT& id) {
+  VARIANT role;
+  VariantInit(&role);
+  std::string roleText = "?";
+  if (SUCCEEDED(acc->get_accRole(id, &role)) && role.vt == VT_I4) {
+    wchar_t name[64] = {};
+    GetRoleTextW(static_cast<DWORD>(role.lVal), name, 64);
+    roleText = Narrow(name);
+  }
+  VariantClear(&role);
+  return roleText + "|" + AccText(acc, id, &IAccessible::get_accName) + "|" +
+         AccText(acc, id, &IAccessible::get_accValue) + "|" +
+         AccText(acc, id, &IAccessible::get_accDefaultAction);
+}
+
+// Calls `each` with the object and child id of every element of the form's client area.
+void ForEachAccessible(const std::function<void(IAccessible*, const VARIANT&)>& each) {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  IAccessible* form = nullptr;
+  if (FAILED(AccessibleObjectFromWindow(Form(), static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                        reinterpret_cast<void**>(&form)))) {
+    throw Failure("no accessible object for the window");
+  }
+  long count = 0;
+  form->get_accChildCount(&count);
+  std::vector<VARIANT> children(static_cast<std::size_t>(count));
+  long got = 0;
+  if (count > 0 && FAILED(AccessibleChildren(form, 0, count, children.data(), &got))) got = 0;
+  for (long i = 0; i < got; ++i) {
+    VARIANT& child = children[static_cast<std::size_t>(i)];
+    IAccessible* own = nullptr;
+    if (child.vt == VT_DISPATCH && child.pdispVal &&
+        SUCCEEDED(child.pdispVal->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&own)))) {
+      VARIANT self;
+      self.vt = VT_I4;
+      self.lVal = CHILDID_SELF;
+      each(own, self);
+      own->Release();
+    } else if (child.vt == VT_I4) {
+      each(form, child);
+    }
+    VariantClear(&child);
+  }
+  form->Release();
 }
 
 void Step(const std::vector<std::string>& f) {
@@ -534,6 +591,56 @@ void Step(const std::vector<std::string>& f) {
     ShowWindow(hwnd, SW_SHOWNOACTIVATE);
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+  } else if (op == "accessible") {  // accessible|role|name|value|action: an element says so
+    const std::string want = arg(1) + "|" + arg(2) + "|" + arg(3) + "|" + arg(4);
+    WaitFor([&](std::string& seen) {
+      seen = "the elements are:";
+      bool found = false;
+      ForEachAccessible([&](IAccessible* acc, const VARIANT& id) {
+        const std::string line = AccLine(acc, id);
+        seen += "\n  " + line;
+        found = found || line == want;
+      });
+      return found;
+    });
+  } else if (op == "accessibles") {  // prints every element, for people
+    ForEachAccessible([](IAccessible* acc, const VARIANT& id) { std::printf("%s\n", AccLine(acc, id).c_str()); });
+    // and each child window's own object, as a reader gets it when the focus comes there
+    for (const auto& [name, id] : kChildIds) {
+      IAccessible* acc = nullptr;
+      if (FAILED(AccessibleObjectFromWindow(Child(name), static_cast<DWORD>(OBJID_CLIENT),
+                                            __uuidof(IAccessible), reinterpret_cast<void**>(&acc)))) {
+        continue;
+      }
+      VARIANT self;
+      self.vt = VT_I4;
+      self.lVal = CHILDID_SELF;
+      std::printf("%s: %s\n", name.c_str(), AccLine(acc, self).c_str());
+      acc->Release();
+    }
+  } else if (op == "press") {  // press|name: a screen reader's default action on that element
+    bool pressed = false;
+    ForEachAccessible([&](IAccessible* acc, const VARIANT& id) {
+      if (!pressed && AccText(acc, id, &IAccessible::get_accName) == arg(1)) {
+        pressed = SUCCEEDED(acc->accDoDefaultAction(id));
+      }
+    });
+    if (!pressed) throw Failure("no element named " + arg(1) + " took its default action");
+  } else if (op == "alt-f4") {  // Alt+F4 typed on the keyboard, the window in front
+    HWND form = Form();
+    SetForegroundWindow(form);
+    WaitFor([&](std::string& seen) {
+      seen = "the window is not in front";
+      return GetForegroundWindow() == form;
+    });
+    INPUT keys[4] = {};
+    const WORD codes[4] = {VK_MENU, VK_F4, VK_F4, VK_MENU};
+    for (int i = 0; i < 4; ++i) {
+      keys[i].type = INPUT_KEYBOARD;
+      keys[i].ki.wVk = codes[i];
+      keys[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
+    }
+    if (SendInput(4, keys, sizeof(INPUT)) != 4) throw Failure("SendInput refused the keys");
   } else if (op == "sleep") {
     std::this_thread::sleep_for(std::chrono::milliseconds(Number(arg(1))));
   } else if (op == "gone") {  // the program has ended

@@ -10,6 +10,7 @@
 //   skin_mask_qt.cpp     the shape of what is not the colour key; reading the pictures
 //   x11_qt.cpp           every call to the X server
 //   convert_qt.cpp       texts, colours, fonts and box styles in Qt's terms
+//   accessible_qt.cpp    what screen readers are told of the labels
 #pragma once
 
 #include <QPixmap>

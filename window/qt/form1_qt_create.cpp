@@ -12,7 +12,9 @@
 #include <QStyleFactory>
 #include <QTimer>
 
+#include "form/accessible.h"
 #include "form/layout.h"
+#include "window/qt/accessible_qt.h"
 #include "window/qt/convert_qt.h"
 #include "window/qt/form1_qt.h"
 #include "window/qt/skin_label_qt.h"
@@ -39,6 +41,7 @@ Form1::Form1(PowerPlatform& platform, SleepHold& hold)
   }
   setWindowIcon(icon);
   LoadBackground();
+  InstallAccessibility();
   BuildControls();
   BuildTimers();
 }
@@ -78,7 +81,7 @@ void Form1::BuildControls() {
         }
         text1_->setFrame(true);
         text1_->setToolTip(FromUtf8(entry.tooltip));
-        text1_->setAccessibleName("Minutes");
+        text1_->setAccessibleName(FromUtf8(access::Find(Control::Text1)->name));
         text1_->installEventFilter(this);
         SetEnabledColor(palette, QPalette::Text, ToQColor(entry.fore));
         // Locked, the field keeps its background (see-through under the key) and greys its text.
@@ -95,7 +98,7 @@ void Form1::BuildControls() {
         combo_->setEditable(false);
         for (std::string_view item : layout::kComboItems) combo_->addItem(FromUtf8(item));
         combo_->setCurrentIndex(-1);
-        combo_->setAccessibleName("Action");
+        combo_->setAccessibleName(FromUtf8(access::Find(Control::Combo1)->name));
         for (auto role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText}) {
           SetEnabledColor(palette, role, ToQColor(entry.fore));
         }

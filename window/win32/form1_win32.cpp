@@ -145,6 +145,12 @@ LRESULT Form1Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_EXITSIZEMOVE:
       events_.Handle(Event::Form_MoveEnded);
       return 0;
+    case WM_GETOBJECT:
+      if (const LRESULT object = access_ ? access_->OnGetObject(wp, lp) : 0) return object;
+      return DefWindowProcW(hwnd, msg, wp, lp);
+    case kAccessPressMessage:
+      if (static_cast<Control>(wp) == Control::Label7) events_.Handle(Event::Label7_Click);
+      return 0;
     case WM_CLOSE:
       // Closed from the task bar or with Alt+F4: the program ends, without the goodbye box.
       events_.Handle(Event::Form_Closed);

@@ -16,6 +16,7 @@
 #include "form/controls.h"
 #include "form/layout.h"
 #include "power/power_platform.h"
+#include "window/win32/access_win32.h"
 #include "window/win32/fonts_win32.h"
 #include "window/win32/handles_win32.h"
 
@@ -31,6 +32,8 @@ inline constexpr int kCommand2Id = 104;
 inline constexpr UINT_PTR kTimer1Id = 1;
 inline constexpr UINT_PTR kTimer2Id = 2;
 inline constexpr UINT_PTR kWktatsId = 3;
+// Posted by a screen reader's press on a drawn element (wParam: the control): the click.
+inline constexpr UINT kAccessPressMessage = WM_APP + 1;
 
 // The last resort of a crash, safe to call from the crash filter because it touches no
 // Form1Window: from here on the window passes every message to the system's default procedure
@@ -148,6 +151,7 @@ class Form1Window final : public FormControls {
   std::array<bool, 3> timerOn_{};
   FocusPeer text1FocusPeer_ = FocusPeer::InsideWindow;
   bool label7Pressed_ = false;
+  std::unique_ptr<Form1Access> access_;  // made last, once the controls exist
 };
 
 }  // namespace orvane::win32

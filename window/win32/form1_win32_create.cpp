@@ -80,6 +80,12 @@ std::unique_ptr<Form1Window> Form1Window::Create(HINSTANCE instance, PowerPlatfo
   form->ApplyDpi(DpiOf(hwnd));
   form->CenterOnScreen();
   for (const layout::TimerLayout& t : layout::kTimers) form->SetEnabled(t.id, t.enabledAtCreation);
+  Form1Window* self = form.get();
+  form->access_ = std::make_unique<Form1Access>(
+      hwnd, form->text1_, form->combo1_,
+      DrawnElements{[self](Control c) { return self->LabelRect(c); },
+                    [self](Control c) { return self->captions_[Index(c)]; },
+                    [hwnd](Control c) { PostMessageW(hwnd, kAccessPressMessage, static_cast<WPARAM>(c), 0); }});
   return form;
 }
 

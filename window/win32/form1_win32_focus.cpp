@@ -39,6 +39,13 @@ int Form1Window::Run() {
       }
       continue;
     }
+    // Alt+F4 closes the window whatever control has the focus, as a close from outside does:
+    // the list keeps every Alt key for itself and would swallow it.
+    if (msg.message == WM_SYSKEYDOWN && msg.wParam == VK_F4 && (HIWORD(msg.lParam) & KF_ALTDOWN) &&
+        IsChild(window_.get(), msg.hwnd)) {
+      SendMessageW(window_.get(), WM_SYSCOMMAND, SC_CLOSE, 0);
+      continue;
+    }
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
