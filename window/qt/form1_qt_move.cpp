@@ -31,8 +31,12 @@ void Form1::PutTop(int top) {
     return;
   }
   // Asked of the X server from where the window really is: Qt would skip a request for the place
-  // it believes the window is at already.
-  x11::MoveTo(*this, QPoint(placedOnX11_->x(), qRound(y * devicePixelRatioF())));
+  // it believes the window is at already. While the window is moved by hand, though, our own
+  // last request is where it is going: a server that has not carried it out yet (XWayland under
+  // load) would otherwise send the window back along the drag.
+  const qreal scale = devicePixelRatioF();
+  const int deviceX = drag_ == Drag::Manual ? qRound(x() * scale) : placedOnX11_->x();
+  x11::MoveTo(*this, QPoint(deviceX, qRound(y * scale)));
 }
 
 int Form1::ScreenTop() const { return screen() ? screen()->geometry().top() : 0; }
