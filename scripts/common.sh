@@ -73,10 +73,13 @@ build_preset() {
 # (ORVANE_RESULTS), where it writes "passed failed" in a file; its exit status goes beside it,
 # and how long it took to the log.
 run_suite() {
-  local dir=$1/$(printf '%02d' "$(find "$1" -mindepth 1 -maxdepth 1 -type d | wc -l)") name=$2 rc=0
+  local n dir name=$2 rc=0
   local t0=$SECONDS
+  # A suite may run beside another one: the folder is claimed by mkdir, which only one can win.
+  n=$(find "$1" -mindepth 1 -maxdepth 1 -type d | wc -l)
+  until mkdir "$1/$(printf '%02d' "$n")" 2>/dev/null; do n=$((n + 1)); done
+  dir=$1/$(printf '%02d' "$n")
   shift 2
-  mkdir -p "$dir"
   echo "$name" >"$dir/.name"
   ORVANE_RESULTS=$dir "$@" || rc=$?
   echo "$rc" >"$dir/.status"
