@@ -139,6 +139,16 @@ wm_is() {  # wm_is NAME: the running window manager calls itself NAME
   [ -n "$check" ] && xprop -id "$check" _NET_WM_NAME 2>/dev/null | grep -qi "$1"
 }
 wm_up() { wm_is "$1" || ! kill -0 "$wm_pid" 2>/dev/null; }
+# wm_manages: the window manager takes a new window in (maps it), within 20 s.
+wm_manages() {
+  local check=orvane-wm-check-$$ probe rc=0
+  xev -name "$check" -geometry 16x16+0+0 >/dev/null 2>&1 &
+  probe=$!
+  wait_until 20 sh -c "xdotool search --onlyvisible --name '^$check\$' >/dev/null" || rc=1
+  kill "$probe" 2>/dev/null
+  wait "$probe" 2>/dev/null
+  return $rc
+}
 stop_wm() {
   [ -n "$wm_pid" ] || return 0
   kill "$wm_pid" 2>/dev/null
@@ -155,7 +165,8 @@ start_wm() {
   printf '[org/gnome/mutter]\nattach-modal-dialogs=%s\n' "$([ "$1" = mutter-attached ] && echo true || echo false)" \
     >"$wm_home/config/glib-2.0/settings/keyfile"
   # Once in a while a window manager started under load cannot open the display and exits at
-  # once (seen with openbox); it gets a second try.
+  # once, or runs and names itself but leaves every new window unmapped for more than 30 s (both
+  # seen with openbox): it gets a second try.
   for attempt in 1 2; do
     case $1 in
       openbox)
@@ -169,8 +180,8 @@ start_wm() {
     wm_pid=$!
     pids+=($wm_pid)
     wait_until 30 wm_up "$name"
-    wm_is "$name" && return 0
-    echo "$e2e_suite: $1 did not start (try $attempt): $(tail -n 1 "$work/wm-$1.log")" >&2
+    wm_is "$name" && wm_manages && return 0
+    echo "$e2e_suite: $1 did not start or maps no window (try $attempt): $(tail -n 1 "$work/wm-$1.log")" >&2
     stop_wm
     sleep 1
   done
