@@ -3,6 +3,7 @@
 //   loader-lock  on a thread of its own that holds the loader's lock: no new thread of the
 //                process can start until the process ends
 //   thread       on a thread of its own, holding nothing
+//   twice        on two threads of its own at once, holding nothing
 // Without ORVANE_FAULT it does nothing.
 #include <windows.h>
 
@@ -34,11 +35,12 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, void*) {
   wchar_t how[32] = {};
   if (GetEnvironmentVariableW(L"ORVANE_FAULT", how, 32) == 0) return TRUE;
   gHoldLoaderLock = std::wcscmp(how, L"loader-lock") == 0;
-  if (!gHoldLoaderLock && std::wcscmp(how, L"thread") != 0) return TRUE;
+  const int threads = std::wcscmp(how, L"twice") == 0 ? 2 : 1;
+  if (!gHoldLoaderLock && threads == 1 && std::wcscmp(how, L"thread") != 0) return TRUE;
   HANDLE asked = CreateEventW(nullptr, TRUE, FALSE, L"Local\\OrvaneFault");
-  // Starts once the loader lets go of its lock, after this load.
-  if (HANDLE thread = asked ? CreateThread(nullptr, 0, FaultWhenAsked, asked, 0, nullptr) : nullptr) {
-    CloseHandle(thread);
+  for (int i = 0; asked && i < threads; ++i) {
+    // Starts once the loader lets go of its lock, after this load.
+    if (HANDLE thread = CreateThread(nullptr, 0, FaultWhenAsked, asked, 0, nullptr)) CloseHandle(thread);
   }
   return TRUE;
 }
