@@ -525,13 +525,15 @@ void Step(const std::vector<std::string>& f) {
       if (forms ? std::wstring(cls) == L"OrvaneForm1" : std::wstring(cls) == L"#32770" && IsWindowVisible(hwnd)) ++n;
     }
     if (n != Number(arg(2))) throw Failure(std::to_string(n) + " " + arg(1) + " windows");
-  } else if (op == "front") {  // front|form or box: that window is the foreground one, not minimised
+  } else if (op == "front") {  // front|form, box or a class: that window is the foreground one,
+    // not minimised
+    const std::wstring want = arg(1) == "form" ? L"OrvaneForm1" : arg(1) == "box" ? L"#32770" : Widen(arg(1));
     WaitFor([&](std::string& seen) {
       HWND front = GetForegroundWindow();
       wchar_t cls[64] = {};
       GetClassNameW(front, cls, 64);
       seen = "in front: " + Narrow(cls) + (front && IsIconic(front) ? ", minimised" : "");
-      return !IsIconic(front) && std::wstring(cls) == (arg(1) == "form" ? L"OrvaneForm1" : L"#32770");
+      return !IsIconic(front) && _wcsicmp(cls, want.c_str()) == 0;
     });
   } else if (op == "minimise") {
     HWND form = Form();
