@@ -501,13 +501,47 @@ void Step(const std::vector<std::string>& f) {
     if (!focus) throw Failure("nothing has the focus");
     PostMessageW(focus, WM_KEYDOWN, VK_RETURN, 0x001C0001);
     PostMessageW(focus, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC01C0001u));
-  } else if (op == "end-session") {  // the system's shutdown asks, then ends the session
+  } else if (op == "end-session") {  // end-session|1 or 0|lParam in hex: the system asks, then
+    // ends the session (1) or calls the end off (0); lParam 1 is the Restart Manager's close
+    const LPARAM why = static_cast<LPARAM>(std::stoul(arg(2), nullptr, 16));
     DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutW(Form(), WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer)) {
+    if (!SendMessageTimeoutW(Form(), WM_QUERYENDSESSION, 0, why, SMTO_ABORTIFHUNG, 5000, &answer)) {
       throw Failure("no answer to WM_QUERYENDSESSION");
     }
     if (answer != TRUE) throw Failure("the session's end refused");
-    SendMessageTimeoutW(Form(), WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+    // The program may end before it answers.
+    SendMessageTimeoutW(Form(), WM_ENDSESSION, arg(1) == "1", why, SMTO_ABORTIFHUNG, 5000, &answer);
+  } else if (op == "fault") {  // orvane-fault.dll, injected, faults now
+    HANDLE asked = OpenEventW(EVENT_MODIFY_STATE, FALSE, L"Local\\OrvaneFault");
+    if (!asked) throw Failure("no fault DLL waits in the program");
+    SetEvent(asked);
+    CloseHandle(asked);
+  } else if (op == "count") {  // count|form or box|N: so many Orvane windows (shown or not) or boxes
+    const bool forms = arg(1) == "form";
+    int n = 0;
+    for (HWND hwnd = GetTopWindow(nullptr); hwnd; hwnd = GetWindow(hwnd, GW_HWNDNEXT)) {
+      wchar_t cls[64] = {};
+      GetClassNameW(hwnd, cls, 64);
+      if (forms ? std::wstring(cls) == L"OrvaneForm1" : std::wstring(cls) == L"#32770" && IsWindowVisible(hwnd)) ++n;
+    }
+    if (n != Number(arg(2))) throw Failure(std::to_string(n) + " " + arg(1) + " windows");
+  } else if (op == "front") {  // front|form, box or a class: that window is the foreground one,
+    // not minimised
+    const std::wstring want = arg(1) == "form" ? L"OrvaneForm1" : arg(1) == "box" ? L"#32770" : Widen(arg(1));
+    WaitFor([&](std::string& seen) {
+      HWND front = GetForegroundWindow();
+      wchar_t cls[64] = {};
+      GetClassNameW(front, cls, 64);
+      seen = "in front: " + Narrow(cls) + (front && IsIconic(front) ? ", minimised" : "");
+      return !IsIconic(front) && _wcsicmp(cls, want.c_str()) == 0;
+    });
+  } else if (op == "minimise") {
+    HWND form = Form();
+    ShowWindow(form, SW_MINIMIZE);
+    WaitFor([&](std::string& seen) {
+      seen = "not minimised";
+      return IsIconic(form) != FALSE;
+    });
   } else if (op == "crash") {  // a message the window cannot survive: a scale change without its place
     if (!PostMessageW(Form(), WM_DPICHANGED, MAKEWPARAM(96, 96), 0)) {
       throw Failure("cannot post WM_DPICHANGED: error " + std::to_string(GetLastError()));

@@ -4,6 +4,7 @@
 
 #include <exception>
 
+#include "window/win32/crash_win32.h"
 #include "window/win32/text_win32.h"
 
 namespace orvane::win32 {
@@ -43,10 +44,12 @@ void Form1Window::LoadAndShow() {
 
 void AbandonForm1() {
   InterlockedExchange(&gAbandoned, 1);
-  if (!gForm) return;
-  for (UINT_PTR id : {kTimer1Id, kTimer2Id, kWktatsId}) KillTimer(gForm, id);
-  EnableWindow(gForm, FALSE);
+  // The timers and the window belong to the window's thread, which may not be this one and may
+  // not answer: asked there, within a bound (on its own thread this is a plain call).
+  if (HWND form = gForm) SendMessageTimeoutW(form, kAbandonMessage, 0, 0, SMTO_ABORTIFHUNG, 1000, nullptr);
 }
+
+bool Form1Abandoned() { return gAbandoned != 0; }
 
 void Form1Window::StopEverything() {
   for (UINT_PTR id : {kTimer1Id, kTimer2Id, kWktatsId}) {
@@ -60,15 +63,21 @@ void Form1Window::FailWith(std::string_view where, std::string_view what) {
   // The box's own message loop goes on dispatching the window's messages: nothing may count or
   // ask for the action behind a box that says the program stopped.
   StopEverything();
-  const std::wstring text = L"Orvane stopped because of an unexpected error in " + Widen(where) +
-                            L":\n\n" + Widen(what);
+  const std::wstring text = StoppedText(Widen(where), Widen(what));
   HWND owner = window_ && IsWindowVisible(window_.get()) ? window_.get() : nullptr;
   MessageBoxW(owner, text.c_str(), L"Orvane", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
   ExitProcess(1);
 }
 
 LRESULT CALLBACK Form1Window::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-  if (gAbandoned) return DefWindowProcW(hwnd, msg, wp, lp);
+  if (gAbandoned) {
+    if (msg == kAbandonMessage) {
+      for (UINT_PTR id : {kTimer1Id, kTimer2Id, kWktatsId}) KillTimer(hwnd, id);
+      EnableWindow(hwnd, FALSE);
+      return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+  }
   if (msg == WM_NCCREATE) {
     gForm = hwnd;
     auto* form = static_cast<Form1Window*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
@@ -158,8 +167,12 @@ LRESULT Form1Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_QUERYENDSESSION:
       return TRUE;  // the system may end the session; the countdown has nothing to save
     case WM_ENDSESSION:
-      // The session ends now, by the system's own doing: no tick may ask for a second end.
-      if (wp) StopEverything();
+      // A logoff, a shutdown, or the Restart Manager closing us for an installer (the session
+      // goes on): whatever lParam says, we end now, with no request and no box.
+      if (wp) {
+        StopEverything();
+        ExitProcess(0);
+      }
       return 0;
     case WM_SYSCOLORCHANGE:
       desktopBrush_.reset(CreateSolidBrush(ToColorRef(kSysDesktop)));

@@ -32,6 +32,8 @@ inline constexpr int kCommand2Id = 104;
 inline constexpr UINT_PTR kTimer1Id = 1;
 inline constexpr UINT_PTR kTimer2Id = 2;
 inline constexpr UINT_PTR kWktatsId = 3;
+// Sent by AbandonForm1 to the window's own thread: its timers off, the window disabled.
+inline constexpr UINT kAbandonMessage = WM_APP + 2;
 // Posted by a screen reader's press on a drawn element (wParam: the control): the click.
 inline constexpr UINT kAccessPressMessage = WM_APP + 1;
 
@@ -39,6 +41,8 @@ inline constexpr UINT kAccessPressMessage = WM_APP + 1;
 // Form1Window: from here on the window passes every message to the system's default procedure
 // (no tick, no click reaches the core), its timers are off and it takes no input.
 void AbandonForm1();
+// True once the window is abandoned: its procedures, the field's too, do nothing from then on.
+bool Form1Abandoned();
 
 class Form1Window final : public FormControls {
  public:

@@ -13,7 +13,8 @@ LRESULT CALLBACK Form1Window::Text1FocusProc(HWND hwnd, UINT msg, WPARAM wp, LPA
   // The edit control reports EN_SETFOCUS and EN_KILLFOCUS while it handles these two, without
   // saying where the focus came from or went to; wParam does. A message box, another program or
   // nothing at all (the window deactivated) is outside: no focus move of the form's own.
-  if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS) {
+  // Abandoned after a crash, the form object may be gone: not a look at it.
+  if ((msg == WM_SETFOCUS || msg == WM_KILLFOCUS) && !Form1Abandoned()) {
     auto* form = reinterpret_cast<Form1Window*>(self);
     form->text1FocusPeer_ = form->IsInside(reinterpret_cast<HWND>(wp)) ? FocusPeer::InsideWindow
                                                                         : FocusPeer::OutsideWindow;
