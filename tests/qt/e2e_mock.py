@@ -111,8 +111,8 @@ def accessibles(pid):
         try:
             if daemon.GetConnectionUnixProcessID(name, dbus_interface='org.freedesktop.DBus') != pid:
                 continue
-            # The program has other connections too (its hold on idle sleep keeps one open that
-            # reads nothing while held): a connection that does not answer at once is not Qt's.
+            # The program has other connections too (its hold on idle sleep keeps one open, which
+            # knows no accessible object): a connection that does not answer at once is not Qt's.
             walk(name, '/org/a11y/atspi/accessible/root', timeout=2.0)
         except dbus.exceptions.DBusException:
             continue
