@@ -47,20 +47,11 @@ void Countdown::Command1_Click() {
   form_.SetEnabled(Control::Text1, false);
   form_.SetEnabled(Control::Command1, false);
   form_.SetText(Control::Form1, CountdownCaption(TargetMinutes_, ElapsedMinutes_));
-  if (!holdingSleep_) {
-    holdingSleep_ = true;
-    hold_.Hold();
-  }
-}
-
-void Countdown::ReleaseSleep() {
-  if (!holdingSleep_) return;
-  holdingSleep_ = false;
-  hold_.Release();
+  hold_.Hold();
 }
 
 void Countdown::Command2_Click() {
-  ReleaseSleep();
+  hold_.Release();
   form_.SetEnabled(Control::Timer1, false);
   form_.SetEnabled(Control::Timer2, false);
   TargetMinutes_ = 0;
@@ -80,7 +71,7 @@ void Countdown::Timer1_Timer() {
   form_.SetText(Control::Label2, std::to_string(ElapsedMinutes_));
   form_.SetText(Control::Form1, CountdownCaption(TargetMinutes_, ElapsedMinutes_));
   if (TargetMinutes_ == ElapsedMinutes_) {
-    ReleaseSleep();
+    hold_.Release();  // returns at once: the request never waits for the hold
     const PowerResult result = power_.RequestPowerAction(kTrue, ActionMode_);
     if (!result.accepted) {
       form_.MsgBox(RefusalPrompt(ActionMode_, result), kMbOk | kMbIconError, kRefusedTitle);

@@ -32,19 +32,16 @@ class Countdown {
 
   // The program ends (Close, closed from outside, an error, the system's own end): the
   // countdown lets go of what it holds.
-  void End() { ReleaseSleep(); }
+  void End() { hold_.Release(); }
 
   std::int16_t TargetMinutes() const { return TargetMinutes_; }
   std::int16_t ElapsedMinutes() const { return ElapsedMinutes_; }
   std::int16_t ActionMode() const { return ActionMode_; }
 
  private:
-  void ReleaseSleep();
-
   FormControls& form_;
   ModPower power_;
   SleepHold& hold_;
-  bool holdingSleep_ = false;
   std::int16_t TargetMinutes_ = 0;
   std::int16_t ElapsedMinutes_ = 0;
   std::int16_t ActionMode_ = 0;

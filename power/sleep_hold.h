@@ -13,8 +13,10 @@ namespace orvane {
 class SleepHold {
  public:
   virtual ~SleepHold() = default;
-  // Best effort and bounded in time: when the system cannot be asked, the countdown goes on all
-  // the same. The core calls Hold only when not holding and Release only when holding.
+  // Best effort, and never a wait for the caller: when the system cannot be asked, or answers
+  // late, the countdown goes on all the same. The hold knows whether it holds: Hold while held
+  // and Release while not holding change nothing, and a Release gives back a hold still being
+  // asked for as well, so that an answer after it holds nothing.
   virtual void Hold() = 0;
   virtual void Release() = 0;
 };

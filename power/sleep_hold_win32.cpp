@@ -10,9 +10,21 @@ namespace {
 
 class Win32SleepHold final : public SleepHold {
  public:
-  // The window's one thread makes both calls, as the state belongs to the calling thread.
-  void Hold() override { SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED); }
-  void Release() override { SetThreadExecutionState(ES_CONTINUOUS); }
+  // The window's one thread makes both calls, as the state belongs to the calling thread. Both
+  // return at once, so the hold is taken and given back right here.
+  void Hold() override {
+    if (held_) return;
+    held_ = true;
+    SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED);
+  }
+  void Release() override {
+    if (!held_) return;
+    held_ = false;
+    SetThreadExecutionState(ES_CONTINUOUS);
+  }
+
+ private:
+  bool held_ = false;
 };
 
 }  // namespace

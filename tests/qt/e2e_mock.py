@@ -14,10 +14,11 @@
   e2e_mock.py calls METHOD [PATH]    prints one line per recorded call: its arguments
   e2e_mock.py clear                  forgets the recorded calls of every object
   e2e_mock.py a11y-bus               on the session bus: org.a11y.Bus answering with that bus
-  e2e_mock.py portal                 on the session bus: the desktop portal's Inhibit, whose
-                                     Request object records its Close
-  e2e_mock.py portal-calls           prints "Inhibit FLAGS" for every Inhibit, then "Close" for
-                                     every Close of its Request
+  e2e_mock.py portal-calls           prints "Inhibit FLAGS" for every Inhibit the desktop portal
+                                     (portal_mock.py) took, then "held N": its inhibitions now
+  e2e_mock.py portal-clear           forgets the Inhibits the portal took so far
+  e2e_mock.py portal-delay SECONDS   the portal answers later Inhibits after that long
+  e2e_mock.py portal-tally           prints "TAKEN ANSWERED HELD" of the portal's Inhibits
   e2e_mock.py texts PID              prints "role: name" of every accessible object of process PID
   e2e_mock.py describe PID NAME      prints "role|value|actions" of the object named NAME
   e2e_mock.py press PID NAME         a screen reader's "Press" on the object named NAME
@@ -110,8 +111,8 @@ def accessibles(pid):
         try:
             if daemon.GetConnectionUnixProcessID(name, dbus_interface='org.freedesktop.DBus') != pid:
                 continue
-            # The program has other connections too (its hold on idle sleep keeps one open that
-            # reads nothing while held): a connection that does not answer at once is not Qt's.
+            # The program has other connections too (its hold on idle sleep keeps one open, which
+            # knows no accessible object): a connection that does not answer at once is not Qt's.
             walk(name, '/org/a11y/atspi/accessible/root', timeout=2.0)
         except dbus.exceptions.DBusException:
             continue
@@ -190,9 +191,6 @@ def setup(where):
              dbus_interface='org.freedesktop.DBus.Properties')
 
 
-PORTAL_REQUEST = '/org/freedesktop/portal/desktop/request/orvane'
-
-
 def portal():
     return dbus.Interface(session_bus()[1].get_object('org.freedesktop.portal.Desktop',
                                                       '/org/freedesktop/portal/desktop'), MOCK)
@@ -200,12 +198,7 @@ def portal():
 
 def portal_calls():
     calls = [f'Inhibit {args[1]}' for _, args in portal().GetMethodCalls('Inhibit')]
-    request = session_bus()[1].get_object('org.freedesktop.portal.Desktop', PORTAL_REQUEST)
-    try:
-        calls += ['Close' for _ in dbus.Interface(request, MOCK).GetMethodCalls('Close')]
-    except dbus.exceptions.DBusException:
-        pass  # no Inhibit yet, so no Request
-    return calls
+    return calls + [f'held {portal().Tally()[2]}']
 
 
 def main(argv):
@@ -227,15 +220,15 @@ def main(argv):
         address, bus = session_bus()
         status = dbus.Interface(bus.get_object('org.a11y.Bus', '/org/a11y/bus'), MOCK)
         status.AddMethod('org.a11y.Bus', 'GetAddress', '', 's', f'ret = {address!r}')
-    elif command == 'portal':
-        portal().AddMethod('org.freedesktop.portal.Inhibit', 'Inhibit', 'sua{sv}', 'o', '\n'.join([
-            f'path = "{PORTAL_REQUEST}"',
-            'if path not in objects:',
-            '    self.AddObject(path, "org.freedesktop.portal.Request", {}, [("Close", "", "", "")])',
-            'ret = dbus.ObjectPath(path)']))
     elif command == 'portal-calls':
         for line in portal_calls():
             print(line)
+    elif command == 'portal-clear':
+        portal().ClearCalls()
+    elif command == 'portal-delay':
+        portal().SetDelay(float(argv[2]))
+    elif command == 'portal-tally':
+        print(' '.join(str(n) for n in portal().Tally()))
     elif command == 'texts':
         for line in accessible_texts(int(argv[2])):
             print(line)
