@@ -9,7 +9,8 @@
                                      logind that does not know "auto", "none": outside, and our
                                      user has no display session, or "console": inside a text
                                      console session c1, with our graphical session c3 beside it
-                                     as the user's display session
+                                     as the user's display session, or "wayland": outside, and
+                                     c1 is a Wayland session (its Display empty)
   e2e_mock.py fail METHOD ERROR TEXT METHOD raises the D-Bus error ERROR with message TEXT
   e2e_mock.py calls METHOD [PATH]    prints one line per recorded call: its arguments
   e2e_mock.py clear                  forgets the recorded calls of every object
@@ -51,7 +52,7 @@ OUT_SIGNATURES = {'GetSessionByPID': 'o', 'GetSession': 'o'}
 # What GetSession answers for the special names, by where the program runs; any other name is
 # looked up among the sessions.
 SPECIAL = {'inside': {'self': 'c1', 'auto': 'c1'}, 'outside': {'auto': 'c1'}, 'old': {}, 'none': {},
-           'console': {'self': 'c1', 'auto': 'c1'}}
+           'console': {'self': 'c1', 'auto': 'c1'}, 'wayland': {'auto': 'c1'}}
 NO_SESSION = ('raise dbus.exceptions.DBusException("Caller does not belong to any known session", '
               'name="org.freedesktop.login1.NoSessionForPID")')
 
@@ -171,7 +172,8 @@ def setup(where):
     add_session('c2', OTHER_UID, 'other', False)
     add_session('c3', OUR_UID, 'user', True)
     ours = os.environ.get('DISPLAY', '')
-    set_session(SESSION, *(('tty', '') if where == 'console' else ('x11', ours)))
+    kind = {'console': ('tty', ''), 'wayland': ('wayland', '')}.get(where, ('x11', ours))
+    set_session(SESSION, *kind)
     set_session(OTHER_SESSION, 'x11', ours)
     set_session(GRAPHICAL_SESSION, 'x11', ours)
     by_pid = f'ret = dbus.ObjectPath("{SESSION}")' if where in ('inside', 'console') else NO_SESSION
