@@ -22,6 +22,8 @@
   e2e_mock.py texts PID              prints "role: name" of every accessible object of process PID
   e2e_mock.py describe PID NAME      prints "role|value|actions" of the object named NAME
   e2e_mock.py press PID NAME         a screen reader's "Press" on the object named NAME
+  e2e_mock.py states PID ROLE        prints which of enabled, focused, sensitive the object of
+                                     role ROLE has; "focused PID" the "role: name" of the focused
 
 Refuses to talk to any bus but a private one in /tmp: the real logind must never be asked.
 """
@@ -135,6 +137,16 @@ def described(node):
     return value, actions
 
 
+# AT-SPI's state bits that a screen reader reads to tell a locked control and the focus.
+STATES = {8: 'enabled', 12: 'focused', 24: 'sensitive'}
+
+
+def states(node):
+    low, high = node.GetState(dbus_interface='org.a11y.atspi.Accessible')
+    bits = int(low) | (int(high) << 32)
+    return [name for bit, name in sorted(STATES.items()) if bits >> bit & 1]
+
+
 def named(pid, name):
     for role, label, node in accessibles(pid):
         if label == name:
@@ -244,6 +256,15 @@ def main(argv):
     elif command == 'describe':
         role, node = named(int(argv[2]), argv[3])
         print('|'.join((role,) + described(node)))
+    elif command == 'states':
+        found = [node for role, _, node in accessibles(int(argv[2])) if role == argv[3]]
+        if not found:
+            sys.exit(f'e2e_mock: no accessible object of role {argv[3]!r}')
+        print(' '.join(states(found[0])))
+    elif command == 'focused':
+        for role, label, node in accessibles(int(argv[2])):
+            if 'focused' in states(node):
+                print(f'{role}: {label}')
     elif command == 'press':
         _, node = named(int(argv[2]), argv[3])
         names = [str(a[0]) for a in node.GetActions(dbus_interface='org.a11y.atspi.Action')]
