@@ -36,7 +36,7 @@ std::string RuntimeFolder(std::string& why) {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");  // NOLINT(concurrency-mt-unsafe)
   if (runtime && runtime[0] == '/' && OursAlone(runtime)) return runtime;
   const char* tmp = std::getenv("TMPDIR");  // NOLINT(concurrency-mt-unsafe)
-  const std::string folder = std::string(tmp && tmp[0] == '/' ? tmp : "/tmp") + "/orvane-runtime-" +
+  std::string folder = std::string(tmp && tmp[0] == '/' ? tmp : "/tmp") + "/orvane-runtime-" +
                              std::to_string(getuid());
   if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
     why = folder + ": " + std::strerror(errno);  // NOLINT(concurrency-mt-unsafe)
