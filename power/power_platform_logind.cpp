@@ -15,7 +15,8 @@
 // another. Desktops start programs outside the login session and may strip $XDG_SESSION_ID, and
 // logind's "auto" is the caller's own session when it has one, which for a program started from
 // a text console or an SSH login is that console. So the sessions looked at are "auto", the
-// user's Display session and $XDG_SESSION_ID, in that order, until one runs on our $DISPLAY.
+// user's Display session and $XDG_SESSION_ID, in that order, until one runs on our $DISPLAY;
+// then the session of our display's X server.
 // sd-bus reads DBUS_SYSTEM_BUS_ADDRESS, and so do we, so a test can point the program at a
 // private bus.
 #include <systemd/sd-bus.h>
@@ -33,6 +34,7 @@
 #include "power/power_platform.h"
 #include "power/refusal_cause.h"
 #include "power/session_choice.h"
+#include "power/x_server_session_linux.h"
 
 namespace orvane {
 namespace {
@@ -244,29 +246,34 @@ PowerResult EndOwnSession(Link& link) {
   std::string missing;
   std::vector<SessionSeen> seen;
   SessionChoice choice;
-  for (int way = 0; way < 3 && !choice.onOurDisplay; ++way) {
+  for (int way = 0; way < 4 && !choice.onOurDisplay; ++way) {
     Lookup found;
     if (way == 0) {
       found = SessionNamed(link, "auto");
     } else if (way == 1) {
       found = UserDisplay(link);
-    } else {
-      if (sessionId == nullptr || *sessionId == '\0') break;
+    } else if (way == 2) {
+      if (sessionId == nullptr || *sessionId == '\0') continue;
       found = SessionNamed(link, sessionId);
+    } else {
+      // A console login that started its own X server names no display: the server tells.
+      found.path = XServerSession(link, place.display);
+      if (found.path.empty()) break;
     }
     if (found.failure) return *found.failure;
     if (found.path.empty()) {
       missing += (missing.empty() ? "" : "; ") + found.missing;
       continue;
     }
-    if (std::ranges::any_of(seen, [&](const SessionSeen& s) { return s.path == found.path; })) {
-      continue;
+    auto known = std::ranges::find(seen, found.path, &SessionSeen::path);
+    if (known == seen.end()) {
+      SessionSeen facts;
+      facts.path = found.path;
+      PowerResult failure;
+      if (!ReadSession(link, facts, failure)) return failure;
+      known = seen.insert(seen.end(), std::move(facts));
     }
-    SessionSeen facts;
-    facts.path = found.path;
-    PowerResult failure;
-    if (!ReadSession(link, facts, failure)) return failure;
-    seen.push_back(std::move(facts));
+    known->runsOurXServer = known->runsOurXServer || way == 3;
     choice = ChooseSessionToEnd(seen, place);
   }
   if (choice.path.empty()) {

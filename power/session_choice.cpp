@@ -5,18 +5,11 @@ namespace {
 
 bool Graphical(std::string_view type) { return type == "x11" || type == "wayland" || type == "mir"; }
 
-// A display on this machine's own X server socket, not one reached over the network or through
-// X forwarding ("localhost:10.0").
-bool Local(std::string_view display) {
-  return display.starts_with(':') || display.starts_with("unix:");
-}
-
 }  // namespace
 
 SessionChoice ChooseSessionToEnd(const std::vector<SessionSeen>& seen, const OurPlace& place) {
   SessionChoice choice;
   const SessionSeen* waylandSession = nullptr;
-  const SessionSeen* unnamedX11 = nullptr;
   const auto note = [&choice](const SessionSeen& s, const std::string& what) {
     choice.why += (choice.why.empty() ? "" : "; ") + s.path + " " + what;
   };
@@ -25,20 +18,34 @@ SessionChoice ChooseSessionToEnd(const std::vector<SessionSeen>& seen, const Our
       note(s, "belongs to user " + std::to_string(s.uid));
     } else if (!Graphical(s.type)) {
       note(s, "is a " + (s.type.empty() ? std::string("typeless") : s.type) + " session");
-    } else if (!place.display.empty() && s.display == place.display) {
+    } else if (s.runsOurXServer || (!place.display.empty() && s.display == place.display)) {
       return {s.path, {}, true};
     } else if (place.wayland && s.type == "wayland" && s.display.empty()) {
       if (!waylandSession) waylandSession = &s;
-    } else if (Local(place.display) && s.type == "x11" && s.display.empty()) {
-      if (!unnamedX11) unnamedX11 = &s;
     } else {
       note(s, "is on display \"" + s.display + "\", not on ours (\"" + std::string(place.display) +
                   "\"" + (place.wayland ? "" : ", no Wayland") + ")");
     }
   }
   if (waylandSession) return {waylandSession->path, {}, false};
-  if (unnamedX11) return {unnamedX11->path, {}, false};
   return choice;
+}
+
+std::optional<int> LocalDisplayNumber(std::string_view display) {
+  if (display.starts_with("unix:")) display.remove_prefix(4);
+  if (!display.starts_with(':')) return std::nullopt;
+  display.remove_prefix(1);
+  const std::size_t end = display.find('.');
+  const std::string_view number = display.substr(0, end);
+  const std::string_view screen = end == std::string_view::npos ? "" : display.substr(end + 1);
+  const auto digits = [](std::string_view text) {
+    return !text.empty() && text.size() <= 5 &&
+           text.find_first_not_of("0123456789") == std::string_view::npos;
+  };
+  if (!digits(number) || (end != std::string_view::npos && !digits(screen))) return std::nullopt;
+  int value = 0;
+  for (const char c : number) value = value * 10 + (c - '0');
+  return value;
 }
 
 }  // namespace orvane

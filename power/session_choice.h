@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,7 @@ struct SessionSeen {
   std::uint32_t uid = 0;
   std::string type;     // "x11", "wayland", "mir", "tty", ...
   std::string display;  // the X display it runs on; empty for a Wayland or text session
+  bool runsOurXServer = false;  // the X server of our display is one of its processes
 };
 
 // Where the program runs: its user, its $DISPLAY and whether $WAYLAND_DISPLAY is set.
@@ -30,12 +32,16 @@ struct SessionChoice {
   bool onOurDisplay = false;  // the session runs on our own display: no need to look further
 };
 
-// A graphical session of our own user whose Display is our $DISPLAY; else, only when we run
-// inside a Wayland session (on its XWayland), a Wayland session of ours, whose Display is empty;
-// else, only when our display is local, an X11 session of ours that names no display (a console
-// login that declared itself x11 and started its own X server). Never anything else: over X
-// forwarding or on a second X server ($DISPLAY "localhost:10.0" or ":1" beside the desktop's
-// ":0") the desktop's session is not where the program runs.
+// A graphical session of our own user on our display: its Display is our $DISPLAY, or it runs
+// the X server of our display (a console login that started X names no display); else, only when
+// we run inside a Wayland session (on its XWayland), a Wayland session of ours, whose Display is
+// empty. Never anything else: over X forwarding or on a second X server ($DISPLAY
+// "localhost:10.0", or ":1" beside the desktop's ":0") the desktop's session is not where the
+// program runs.
 SessionChoice ChooseSessionToEnd(const std::vector<SessionSeen>& seen, const OurPlace& place);
+
+// The number of a display on this machine's own X socket: ":0" and "unix:0.1" give 0; a display
+// reached over the network or through X forwarding ("localhost:10.0") gives none.
+std::optional<int> LocalDisplayNumber(std::string_view display);
 
 }  // namespace orvane

@@ -1,6 +1,6 @@
 """Drives the mock logind of run-e2e (python3-dbusmock's logind template on a private bus).
 
-  e2e_mock.py setup [WHERE]          the methods our program calls; session c1 of our uid, the
+  e2e_mock.py setup [WHERE [XPID]]   the methods our program calls; session c1 of our uid, the
                                      display session of our user, and session c2 of another
                                      user. WHERE the program runs: "inside" session c1 (the
                                      default), "outside" any session as desktops start programs
@@ -9,8 +9,10 @@
                                      logind that does not know "auto", "none": outside, and our
                                      user has no display session, or "console": inside a text
                                      console session c1, with our graphical session c3 beside it
-                                     as the user's display session, or "wayland": outside, and
-                                     c1 is a Wayland session (its Display empty)
+                                     as the user's display session, "wayland": outside, and
+                                     c1 is a Wayland session (its Display empty), or "startx":
+                                     outside, c1 an x11 session that names no display and runs
+                                     the X server, whose process id XPID follows WHERE
   e2e_mock.py fail METHOD ERROR TEXT METHOD raises the D-Bus error ERROR with message TEXT
   e2e_mock.py calls METHOD [PATH]    prints one line per recorded call: its arguments
   e2e_mock.py clear                  forgets the recorded calls of every object
@@ -54,7 +56,7 @@ OUT_SIGNATURES = {'GetSessionByPID': 'o', 'GetSession': 'o'}
 # What GetSession answers for the special names, by where the program runs; any other name is
 # looked up among the sessions.
 SPECIAL = {'inside': {'self': 'c1', 'auto': 'c1'}, 'outside': {'auto': 'c1'}, 'old': {}, 'none': {},
-           'console': {'self': 'c1', 'auto': 'c1'}, 'wayland': {'auto': 'c1'}}
+           'console': {'self': 'c1', 'auto': 'c1'}, 'wayland': {'auto': 'c1'}, 'startx': {'auto': 'c1'}}
 NO_SESSION = ('raise dbus.exceptions.DBusException("Caller does not belong to any known session", '
               'name="org.freedesktop.login1.NoSessionForPID")')
 
@@ -177,18 +179,20 @@ def set_session(path, kind, display):
                     dbus_interface='org.freedesktop.DBus.Properties')
 
 
-def setup(where):
+def setup(where, xpid=0):
     for name, (in_sig, code) in NORMAL.items():
         add_method(name, in_sig, '', code)
     add_session('c1', OUR_UID, 'user', True)
     add_session('c2', OTHER_UID, 'other', False)
     add_session('c3', OUR_UID, 'user', True)
     ours = os.environ.get('DISPLAY', '')
-    kind = {'console': ('tty', ''), 'wayland': ('wayland', '')}.get(where, ('x11', ours))
+    kind = {'console': ('tty', ''), 'wayland': ('wayland', ''), 'startx': ('x11', '')}.get(where, ('x11', ours))
     set_session(SESSION, *kind)
     set_session(OTHER_SESSION, 'x11', ours)
     set_session(GRAPHICAL_SESSION, 'x11', ours)
     by_pid = f'ret = dbus.ObjectPath("{SESSION}")' if where in ('inside', 'console') else NO_SESSION
+    if where == 'startx':
+        by_pid = f'if args[0] != {int(xpid)}:\n    {NO_SESSION}\nret = dbus.ObjectPath("{SESSION}")'
     add_method('GetSessionByPID', 'u', 'o', by_pid)
     add_method('GetSession', 's', 'o', get_session_code(where))
     add_method('GetUser', 'u', 'o', '\n'.join([
@@ -225,7 +229,7 @@ def portal_calls():
 def main(argv):
     command = argv[1]
     if command == 'setup':
-        setup(argv[2] if len(argv) > 2 else 'inside')
+        setup(argv[2] if len(argv) > 2 else 'inside', argv[3] if len(argv) > 3 else 0)
     elif command == 'fail':
         name, error, text = argv[2], argv[3], argv[4]
         add_method(name, SIGNATURES[name], OUT_SIGNATURES.get(name, ''),

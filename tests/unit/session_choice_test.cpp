@@ -16,6 +16,8 @@ SessionSeen X11(const char* path, const char* display, std::uint32_t uid = kUs) 
 }
 SessionSeen Wayland(const char* path, std::uint32_t uid = kUs) { return {path, uid, "wayland", ""}; }
 SessionSeen Tty(const char* path) { return {path, kUs, "tty", ""}; }
+// A console login declared x11 that started the X server of our display itself.
+SessionSeen XServer(const char* path) { return {path, kUs, "x11", "", true}; }
 
 // The sessions logind named, where we run, and the session that is ended ("" for none).
 struct ChoiceCase {
@@ -50,10 +52,22 @@ INSTANTIATE_TEST_SUITE_P(
         ChoiceCase{"AnotherUsersWaylandSession", {Wayland("/s/1", kOther)}, ":0", true, ""},
         ChoiceCase{"TextConsoleOnly", {Tty("/s/1")}, ":0", true, ""},
         ChoiceCase{"NoSessionFound", {}, ":0", true, ""},
-        ChoiceCase{"X11SessionNamingNoDisplayHere", {Tty("/s/2"), X11("/s/1", "")}, ":0", false, "/s/1"},
-        ChoiceCase{"X11SessionNamingNoDisplayForwarded", {X11("/s/1", "")}, "localhost:10.0", false, ""},
+        ChoiceCase{"ConsoleLoginRunningOurXServer", {Tty("/s/2"), XServer("/s/1")}, ":0", false, "/s/1"},
+        ChoiceCase{"ConsoleLoginWithXElsewhere", {X11("/s/1", "")}, ":1", false, ""},
         ChoiceCase{"NoDisplayMatchesAnEmptyOne", {X11("/s/1", "")}, "", false, ""}),
     [](const ::testing::TestParamInfo<ChoiceCase>& info) { return std::string(info.param.name); });
+
+// Which displays are on this machine's own X socket, and their numbers.
+TEST(LocalDisplayNumberTest, OnlyDisplaysOnTheLocalSocket) {
+  const struct {
+    const char* display;
+    std::optional<int> number;
+  } cases[] = {{":0", 0},          {":1.0", 1},         {"unix:12", 12},   {"unix:3.1", 3},
+               {"localhost:10.0", std::nullopt},      {"host:0", std::nullopt},
+               {"", std::nullopt}, {":", std::nullopt}, {":x", std::nullopt},
+               {":0.", std::nullopt}, {":1/2", std::nullopt}, {":999999", std::nullopt}};
+  for (const auto& c : cases) EXPECT_EQ(LocalDisplayNumber(c.display), c.number) << c.display;
+}
 
 }  // namespace
 }  // namespace orvane
