@@ -7,7 +7,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <QSocketNotifier>
+#include <QCoreApplication>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -96,7 +96,7 @@ SingleInstance::SingleInstance() {
 }
 
 SingleInstance::~SingleInstance() {
-  notifier_.reset();
+  delete notifier_;
   if (listenFd_ >= 0) {
     close(listenFd_);
     unlink(socketPath_.c_str());
@@ -124,8 +124,8 @@ bool SingleInstance::BringRunningForward() const {
 void SingleInstance::Listen(std::function<void()> comeForward) {
   if (listenFd_ < 0) return;
   comeForward_ = std::move(comeForward);
-  notifier_ = std::make_unique<QSocketNotifier>(listenFd_, QSocketNotifier::Read);
-  QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] {
+  notifier_ = new QSocketNotifier(listenFd_, QSocketNotifier::Read, QCoreApplication::instance());
+  QObject::connect(notifier_, &QSocketNotifier::activated, [this] {
     // Each connection is one request; what it says does not matter.
     for (int fd; (fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;) close(fd);
     if (comeForward_) comeForward_();

@@ -5,11 +5,10 @@
 // on the other process.
 #pragma once
 
+#include <QPointer>
+#include <QSocketNotifier>
 #include <functional>
-#include <memory>
 #include <string>
-
-class QSocketNotifier;
 
 namespace orvane::qt {
 
@@ -39,7 +38,8 @@ class SingleInstance {
   int listenFd_ = -1;
   bool another_ = false;
   std::string unguarded_;
-  std::unique_ptr<QSocketNotifier> notifier_;
+  // Owned by the application, so that it goes before the application's event loop does.
+  QPointer<QSocketNotifier> notifier_;
   std::function<void()> comeForward_;
 };
 
