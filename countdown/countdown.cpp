@@ -44,7 +44,9 @@ void Countdown::Command1_Click() {
   TargetMinutes_ = *RoundToInt16(minutes);  // 5..240 always fits
   form_.SetEnabled(Control::Timer1, true);
   form_.SetEnabled(Control::Timer2, true);
+  // The list is locked with the field: it shows the action that will be carried out.
   form_.SetEnabled(Control::Text1, false);
+  form_.SetEnabled(Control::Combo1, false);
   form_.SetEnabled(Control::Command1, false);
   form_.SetText(Control::Form1, CountdownCaption(TargetMinutes_, ElapsedMinutes_));
   hold_.Hold();
@@ -60,6 +62,7 @@ void Countdown::Command2_Click() {
   form_.SetText(Control::Label6, "");
   form_.SetText(Control::Text1, "0");
   form_.SetEnabled(Control::Text1, true);
+  form_.SetEnabled(Control::Combo1, true);
   form_.SetEnabled(Control::Command1, true);
   form_.SetText(Control::Form1, "");
 }

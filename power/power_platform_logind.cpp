@@ -11,24 +11,30 @@
 // bus, is reported by how far the exchange had got: before the final request nothing was asked;
 // during it, logind may still act on what it received.
 //
-// Which session Logoff ends: a graphical session (x11, wayland, mir) of our own uid, never
+// Which session Logoff ends: one of our own uid on our own display (session_choice.h), never
 // another. Desktops start programs outside the login session and may strip $XDG_SESSION_ID, and
 // logind's "auto" is the caller's own session when it has one, which for a program started from
-// a text console or an SSH login is that console. So the candidates are "auto", the user's
-// Display session and $XDG_SESSION_ID, in that order; the first graphical one of ours whose
-// Display is our $DISPLAY is ended, else the first graphical one of ours. sd-bus reads
-// DBUS_SYSTEM_BUS_ADDRESS, and so do we, so a test can point the program at a private bus.
+// a text console or an SSH login is that console. So the sessions looked at are "auto", the
+// user's Display session and $XDG_SESSION_ID, in that order, until one runs on our $DISPLAY;
+// then the session of our display's X server.
+// sd-bus reads DBUS_SYSTEM_BUS_ADDRESS, and so do we, so a test can point the program at a
+// private bus.
 #include <systemd/sd-bus.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "power/bus_link.h"
 #include "power/power_platform.h"
 #include "power/refusal_cause.h"
+#include "power/session_choice.h"
+#include "power/x_server_session_linux.h"
 
 namespace orvane {
 namespace {
@@ -194,24 +200,17 @@ Lookup UserDisplay(Link& link) {
   return {path, {}, std::nullopt};
 }
 
-// What Logoff needs to know of a session.
-struct SessionFacts {
-  std::uint32_t uid = 0;
-  std::string type;     // "x11", "wayland", "mir", "tty", ...
-  std::string display;  // the X display it runs on, if any
-};
-
 // The session's owner, type and display: false with `result` set when logind could not tell.
-bool ReadSession(Link& link, const std::string& path, SessionFacts& facts, PowerResult& result) {
-  const std::string what = "Session " + path;
+bool ReadSession(Link& link, SessionSeen& facts, PowerResult& result) {
+  const std::string what = "Session " + facts.path;
   if (!link.Arm()) {
     result = NotAskedBy(what);
     return false;
   }
   Error error;
   sd_bus_message* raw = nullptr;
-  int r = sd_bus_get_property(link.get(), kLogind, path.c_str(), kSession, "User", &error.e, &raw,
-                              "(uo)");
+  int r = sd_bus_get_property(link.get(), kLogind, facts.path.c_str(), kSession, "User", &error.e,
+                              &raw, "(uo)");
   const Message reply(raw);
   const char* userPath = nullptr;
   if (r >= 0) r = sd_bus_message_read(reply.get(), "(uo)", &facts.uid, &userPath);
@@ -222,7 +221,7 @@ bool ReadSession(Link& link, const std::string& path, SessionFacts& facts, Power
       return false;
     }
     char* value = nullptr;
-    r = sd_bus_get_property_string(link.get(), kLogind, path.c_str(), kSession, property,
+    r = sd_bus_get_property_string(link.get(), kLogind, facts.path.c_str(), kSession, property,
                                    &error.e, &value);
     if (r >= 0) {
       (*property == 'T' ? facts.type : facts.display) = value;
@@ -236,58 +235,54 @@ bool ReadSession(Link& link, const std::string& path, SessionFacts& facts, Power
   return true;
 }
 
-bool Graphical(const std::string& type) {
-  return type == "x11" || type == "wayland" || type == "mir";
-}
-
 // Ends our user's graphical session, chosen as the comment at the top says.
 PowerResult EndOwnSession(Link& link) {
   // Read on the one thread that ever touches the environment here.
   const char* display = std::getenv("DISPLAY");         // NOLINT(concurrency-mt-unsafe)
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");   // NOLINT(concurrency-mt-unsafe)
   const char* sessionId = std::getenv("XDG_SESSION_ID");  // NOLINT(concurrency-mt-unsafe)
-  const std::string ourDisplay = display ? display : "";
+  const OurPlace place{static_cast<std::uint32_t>(getuid()), display ? display : "",
+                       wayland != nullptr && *wayland != '\0'};
   std::string missing;
-  const auto note = [&missing](const std::string& why) {
-    missing += (missing.empty() ? "" : "; ") + why;
-  };
-  std::string chosen;
-  for (int way = 0; way < 3; ++way) {
+  std::vector<SessionSeen> seen;
+  SessionChoice choice;
+  for (int way = 0; way < 4 && !choice.onOurDisplay; ++way) {
     Lookup found;
     if (way == 0) {
       found = SessionNamed(link, "auto");
     } else if (way == 1) {
       found = UserDisplay(link);
-    } else {
-      if (sessionId == nullptr || *sessionId == '\0') break;
+    } else if (way == 2) {
+      if (sessionId == nullptr || *sessionId == '\0') continue;
       found = SessionNamed(link, sessionId);
+    } else {
+      // A console login that started its own X server names no display: the server tells.
+      found.path = XServerSession(link, place.display);
+      if (found.path.empty()) break;
     }
     if (found.failure) return *found.failure;
     if (found.path.empty()) {
-      note(found.missing);
+      missing += (missing.empty() ? "" : "; ") + found.missing;
       continue;
     }
-    if (found.path == chosen) continue;
-    SessionFacts facts;
-    PowerResult failure;
-    if (!ReadSession(link, found.path, facts, failure)) return failure;
-    if (facts.uid != getuid()) {
-      note(found.path + " belongs to user " + std::to_string(facts.uid));
-      continue;
+    auto known = std::ranges::find(seen, found.path, &SessionSeen::path);
+    if (known == seen.end()) {
+      SessionSeen facts;
+      facts.path = found.path;
+      PowerResult failure;
+      if (!ReadSession(link, facts, failure)) return failure;
+      known = seen.insert(seen.end(), std::move(facts));
     }
-    if (!Graphical(facts.type)) {
-      note(found.path + " is a " + (facts.type.empty() ? "typeless" : facts.type) + " session");
-      continue;
-    }
-    if (chosen.empty()) chosen = found.path;
-    if (!ourDisplay.empty() && facts.display == ourDisplay) {
-      chosen = found.path;
-      break;
-    }
+    known->runsOurXServer = known->runsOurXServer || way == 3;
+    choice = ChooseSessionToEnd(seen, place);
   }
-  if (chosen.empty()) return Refused(RefusalCause::NoSession, missing);
+  if (choice.path.empty()) {
+    if (!choice.why.empty()) missing += (missing.empty() ? "" : "; ") + choice.why;
+    return Refused(RefusalCause::NoSession, missing);
+  }
   if (!link.Arm()) return NotAskedBy("Terminate");
   Error error;
-  const int r = sd_bus_call_method(link.get(), kLogind, chosen.c_str(), kSession, "Terminate",
+  const int r = sd_bus_call_method(link.get(), kLogind, choice.path.c_str(), kSession, "Terminate",
                                    &error.e, nullptr, "");
   if (r >= 0) return {true, {}};
   return Refused(error, r, "Terminate", kRequest);

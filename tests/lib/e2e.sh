@@ -20,6 +20,10 @@ FAKETIME_LIB=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -n 1)
 e2e_init() {
   e2e_suite=$1
   work=$(mktemp -d "/tmp/orvane-$1.XXXXXX")
+  # A runtime folder of the suite's own: the lock that keeps Orvane to one at a time lives there,
+  # apart from every other Orvane of this user (another suite's, or the user's own).
+  mkdir -m 700 "$work/runtime"
+  export XDG_RUNTIME_DIR=$work/runtime
   pids=()
   passed=0 failed=0 failures=() case_ok=1 case_name=''
   e2e_started=$SECONDS

@@ -1,6 +1,6 @@
 """Drives the mock logind of run-e2e (python3-dbusmock's logind template on a private bus).
 
-  e2e_mock.py setup [WHERE]          the methods our program calls; session c1 of our uid, the
+  e2e_mock.py setup [WHERE [XPID]]   the methods our program calls; session c1 of our uid, the
                                      display session of our user, and session c2 of another
                                      user. WHERE the program runs: "inside" session c1 (the
                                      default), "outside" any session as desktops start programs
@@ -9,7 +9,10 @@
                                      logind that does not know "auto", "none": outside, and our
                                      user has no display session, or "console": inside a text
                                      console session c1, with our graphical session c3 beside it
-                                     as the user's display session
+                                     as the user's display session, "wayland": outside, and
+                                     c1 is a Wayland session (its Display empty), or "startx":
+                                     outside, c1 an x11 session that names no display and runs
+                                     the X server, whose process id XPID follows WHERE
   e2e_mock.py fail METHOD ERROR TEXT METHOD raises the D-Bus error ERROR with message TEXT
   e2e_mock.py calls METHOD [PATH]    prints one line per recorded call: its arguments
   e2e_mock.py clear                  forgets the recorded calls of every object
@@ -22,6 +25,8 @@
   e2e_mock.py texts PID              prints "role: name" of every accessible object of process PID
   e2e_mock.py describe PID NAME      prints "role|value|actions" of the object named NAME
   e2e_mock.py press PID NAME         a screen reader's "Press" on the object named NAME
+  e2e_mock.py states PID ROLE        prints which of enabled, focused, sensitive the object of
+                                     role ROLE has; "focused PID" the "role: name" of the focused
 
 Refuses to talk to any bus but a private one in /tmp: the real logind must never be asked.
 """
@@ -52,7 +57,7 @@ OUT_SIGNATURES = {'GetSessionByPID': 'o', 'GetSession': 'o'}
 # What GetSession answers for the special names, by where the program runs; any other name is
 # looked up among the sessions.
 SPECIAL = {'inside': {'self': 'c1', 'auto': 'c1'}, 'outside': {'auto': 'c1'}, 'old': {}, 'none': {},
-           'console': {'self': 'c1', 'auto': 'c1'}}
+           'console': {'self': 'c1', 'auto': 'c1'}, 'wayland': {'auto': 'c1'}, 'startx': {'auto': 'c1'}}
 NO_SESSION = ('raise dbus.exceptions.DBusException("Caller does not belong to any known session", '
               'name="org.freedesktop.login1.NoSessionForPID")')
 
@@ -135,6 +140,16 @@ def described(node):
     return value, actions
 
 
+# AT-SPI's state bits that a screen reader reads to tell a locked control and the focus.
+STATES = {8: 'enabled', 12: 'focused', 24: 'sensitive'}
+
+
+def states(node):
+    low, high = node.GetState(dbus_interface='org.a11y.atspi.Accessible')
+    bits = int(low) | (int(high) << 32)
+    return [name for bit, name in sorted(STATES.items()) if bits >> bit & 1]
+
+
 def named(pid, name):
     for role, label, node in accessibles(pid):
         if label == name:
@@ -165,17 +180,20 @@ def set_session(path, kind, display):
                     dbus_interface='org.freedesktop.DBus.Properties')
 
 
-def setup(where):
+def setup(where, xpid=0):
     for name, (in_sig, code) in NORMAL.items():
         add_method(name, in_sig, '', code)
     add_session('c1', OUR_UID, 'user', True)
     add_session('c2', OTHER_UID, 'other', False)
     add_session('c3', OUR_UID, 'user', True)
     ours = os.environ.get('DISPLAY', '')
-    set_session(SESSION, *(('tty', '') if where == 'console' else ('x11', ours)))
+    kind = {'console': ('tty', ''), 'wayland': ('wayland', ''), 'startx': ('x11', '')}.get(where, ('x11', ours))
+    set_session(SESSION, *kind)
     set_session(OTHER_SESSION, 'x11', ours)
     set_session(GRAPHICAL_SESSION, 'x11', ours)
     by_pid = f'ret = dbus.ObjectPath("{SESSION}")' if where in ('inside', 'console') else NO_SESSION
+    if where == 'startx':
+        by_pid = f'if args[0] != {int(xpid)}:\n    {NO_SESSION}\nret = dbus.ObjectPath("{SESSION}")'
     add_method('GetSessionByPID', 'u', 'o', by_pid)
     add_method('GetSession', 's', 'o', get_session_code(where))
     add_method('GetUser', 'u', 'o', '\n'.join([
@@ -204,7 +222,7 @@ def portal_calls():
 def main(argv):
     command = argv[1]
     if command == 'setup':
-        setup(argv[2] if len(argv) > 2 else 'inside')
+        setup(argv[2] if len(argv) > 2 else 'inside', argv[3] if len(argv) > 3 else 0)
     elif command == 'fail':
         name, error, text = argv[2], argv[3], argv[4]
         add_method(name, SIGNATURES[name], OUT_SIGNATURES.get(name, ''),
@@ -235,6 +253,15 @@ def main(argv):
     elif command == 'describe':
         role, node = named(int(argv[2]), argv[3])
         print('|'.join((role,) + described(node)))
+    elif command == 'states':
+        found = [node for role, _, node in accessibles(int(argv[2])) if role == argv[3]]
+        if not found:
+            sys.exit(f'e2e_mock: no accessible object of role {argv[3]!r}')
+        print(' '.join(states(found[0])))
+    elif command == 'focused':
+        for role, label, node in accessibles(int(argv[2])):
+            if 'focused' in states(node):
+                print(f'{role}: {label}')
     elif command == 'press':
         _, node = named(int(argv[2]), argv[3])
         names = [str(a[0]) for a in node.GetActions(dbus_interface='org.a11y.atspi.Action')]

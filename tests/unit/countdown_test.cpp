@@ -39,11 +39,13 @@ class CountdownTest : public ::testing::Test {
   }
   bool Running() const {
     return form.Enabled(Control::Timer1) && form.Enabled(Control::Timer2) &&
-           !form.Enabled(Control::Text1) && !form.Enabled(Control::Command1);
+           !form.Enabled(Control::Text1) && !form.Enabled(Control::Combo1) &&
+           !form.Enabled(Control::Command1);
   }
   bool Idle() const {
     return !form.Enabled(Control::Timer1) && !form.Enabled(Control::Timer2) &&
-           form.Enabled(Control::Text1) && form.Enabled(Control::Command1);
+           form.Enabled(Control::Text1) && form.Enabled(Control::Combo1) &&
+           form.Enabled(Control::Command1);
   }
 };
 
@@ -131,7 +133,8 @@ TEST_F(CountdownTest, StartWritesInTheGivenOrder) {
   Start("30", 1);
   EXPECT_EQ(form.log, (std::vector<std::string>{
                           "SetEnabled Timer1 on", "SetEnabled Timer2 on", "SetEnabled Text1 off",
-                          "SetEnabled Command1 off", "SetText Form1 \"Orvane (30 - 0)\""}));
+                          "SetEnabled Combo1 off", "SetEnabled Command1 off",
+                          "SetText Form1 \"Orvane (30 - 0)\""}));
   EXPECT_EQ(form.Text(Control::Label2), "0");
   EXPECT_EQ(form.Text(Control::Label6), "");
 }
@@ -174,7 +177,7 @@ TEST_F(CountdownTest, StopResetsFromEitherState) {
   const std::vector<std::string> stopLog{
       "SetEnabled Timer1 off",  "SetEnabled Timer2 off",   "SetText Label2 \"0\"",
       "SetText Label6 \"\"",    "SetText Text1 \"0\"",     "SetEnabled Text1 on",
-      "SetEnabled Command1 on", "SetText Form1 \"\""};
+      "SetEnabled Combo1 on",   "SetEnabled Command1 on",  "SetText Form1 \"\""};
   Start("30", 1);
   Ticks(7);
   countdown.Timer2_Timer();

@@ -1,6 +1,7 @@
 // Form1's controls as the event procedures see them.
 #include "window/qt/form1_qt.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFontMetrics>
@@ -33,6 +34,19 @@ void ComeForward(QMessageBox& box) {
 }
 
 }  // namespace
+
+void Form1::BringForward() {
+  if (ended_) return;
+  if (isVisible()) {
+    raise();
+    x11::Activate(*this);
+  }
+  // The welcome box before the window is shown, a refusal or the goodbye box after: in front.
+  if (QWidget* box = QApplication::activeModalWidget()) {
+    box->raise();
+    x11::Activate(*box);
+  }
+}
 
 QWidget* Form1::Widget(Control c) const { return widgets_[static_cast<int>(c)]; }
 

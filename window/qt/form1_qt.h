@@ -11,6 +11,7 @@
 //   x11_qt.cpp           every call to the X server
 //   convert_qt.cpp       texts, colours, fonts and box styles in Qt's terms
 //   accessible_qt.cpp    what screen readers are told of the labels
+//   single_instance_qt.cpp  one Orvane a user: the lock, and the request to come forward
 #pragma once
 
 #include <QPixmap>
@@ -39,6 +40,9 @@ class Form1 final : public QWidget, public FormControls {
 
   // Loads the form (welcome box, colour key), then shows it centred with the focus on Combo1.
   void LoadAndShow();
+
+  // A later start asked for us: the window comes to the front, and a box of ours above it.
+  void BringForward();
 
   // FormControls.
   std::string Text(Control c) const override;

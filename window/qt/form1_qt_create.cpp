@@ -104,6 +104,12 @@ void Form1::BuildControls() {
         }
         for (auto role : {QPalette::Base, QPalette::Button, QPalette::Window}) {
           SetEnabledColor(palette, role, ToQColor(entry.back));
+          palette.setColor(QPalette::Disabled, role, ToQColor(entry.back));
+        }
+        // Locked while a countdown runs, it greys its text as the locked field does and keeps
+        // its background: still plainly readable, it shows the action that will come.
+        for (auto role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText}) {
+          palette.setColor(QPalette::Disabled, role, ToQColor(kSysWindowText, QPalette::Disabled));
         }
         widget = combo_;
         break;

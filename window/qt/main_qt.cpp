@@ -8,6 +8,7 @@
 #include "power/sleep_hold.h"
 #include "window/qt/convert_qt.h"
 #include "window/qt/form1_qt.h"
+#include "window/qt/single_instance_qt.h"
 #include "window/qt/x11_qt.h"
 
 namespace {
@@ -34,6 +35,19 @@ int main(int argc, char** argv) {
   // X11 wherever there is an X display, even when the desktop asks Qt for Wayland: native Wayland
   // has no absolute placement and no shaped input, so the skin would silently break.
   if (!CheckX11Display()) return 1;
+  // One Orvane at a time: a second one would open exactly over the first and hide a countdown
+  // that still runs. A second start brings the first forward and ends, with no welcome box.
+  orvane::qt::SingleInstance instance;
+  if (instance.AnotherRuns()) {
+    const bool reached = instance.BringRunningForward();
+    std::fprintf(stderr, "orvane: Orvane is already running%s.\n",
+                 reached ? ": its window is brought to the front" : "");
+    return 0;
+  }
+  if (!instance.Unguarded().empty()) {
+    std::fprintf(stderr, "orvane: cannot tell whether Orvane already runs: %s\n",
+                 instance.Unguarded().c_str());
+  }
   qputenv("QT_QPA_PLATFORM", "xcb");
   // The program takes no command line, and Qt is handed none: its own options (-platform,
   // -reverse, -stylesheet, -qwindowtitle, ...) would change the skin.
@@ -57,6 +71,7 @@ int main(int argc, char** argv) {
   const std::unique_ptr<orvane::PowerPlatform> platform = orvane::MakeSystemPowerPlatform();
   const std::unique_ptr<orvane::SleepHold> hold = orvane::MakeSystemSleepHold();
   orvane::qt::Form1 form(*platform, *hold);
+  instance.Listen([&form] { form.BringForward(); });
   form.LoadAndShow();
   if (form.Ended()) return 0;
   return QApplication::exec();

@@ -89,6 +89,24 @@ bool SetShape(const QWidget& window, const QRegion& device) {
   return true;
 }
 
+bool Activate(const QWidget& window) {
+  xcb_connection_t* connection = ConnectionOf(window);
+  if (!connection) return false;
+  const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+  xcb_client_message_event_t message{};
+  message.response_type = XCB_CLIENT_MESSAGE;
+  message.format = 32;
+  message.window = WindowOf(window);
+  message.type = InternAtom(connection, "_NET_ACTIVE_WINDOW");
+  message.data.data32[0] = 2;  // the source: a pager or task bar, on the user's behalf
+  message.data.data32[1] = XCB_CURRENT_TIME;
+  xcb_send_event(connection, 0, root,
+                 XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                 reinterpret_cast<const char*>(&message));
+  xcb_flush(connection);
+  return true;
+}
+
 bool ClearTitle(const QWidget& window) {
   xcb_connection_t* connection = ConnectionOf(window);
   if (!connection) return false;

@@ -27,6 +27,11 @@ bool MoveTo(const QWidget& window, QPoint device);
 // Sets the window's bounding shape to these device pixels.
 bool SetShape(const QWidget& window, const QRegion& device);
 
+// Asks the window manager to bring the window to the front and give it the keyboard, as a task
+// bar does for the user's click (a request the user made elsewhere, which focus-stealing
+// prevention lets through).
+bool Activate(const QWidget& window);
+
 // Empties the window's title for the task bar (Qt names an untitled window after the program).
 bool ClearTitle(const QWidget& window);
 

@@ -136,7 +136,10 @@ LRESULT Form1Window::OnDrawItem(const DRAWITEMSTRUCT& item) {
     SendMessageW(combo1_, CB_GETLBTEXT, item.itemID, reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<std::size_t>(std::max<LRESULT>(length, 0)));
     SetBkMode(item.hDC, TRANSPARENT);
+    // Locked while a countdown runs: greyed like the locked minutes field, still legible.
+    const bool locked = (item.itemState & ODS_DISABLED) != 0;
     SetTextColor(item.hDC, ToColorRef(highlight ? SystemColor(COLOR_HIGHLIGHTTEXT)
+                                      : locked  ? SystemColor(COLOR_GRAYTEXT)
                                                 : foreColors_[Index(Control::Combo1)]));
     RECT r = item.rcItem;
     r.left += Scale(2);
