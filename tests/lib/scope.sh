@@ -7,6 +7,8 @@
 #
 #   . tests/lib/scope.sh
 #   scope_enter         exports ORVANE_SCOPE_<pid>=<random> and sets $scope_mark to it
+#   scope_own DIR...    scope_enter, and at exit, on SIGINT and SIGTERM too, scope_end, then
+#                       the folders named are removed
 #   scope_pids          the living processes of the scope, this shell aside
 #   scope_end           SIGTERM to all of them, SIGKILL to what is left after 5 s
 #   scope_wait CMD...   runs CMD in the background and waits for it, so that a signal to the
@@ -16,6 +18,14 @@
 scope_enter() {
   scope_mark=ORVANE_SCOPE_$$=$SRANDOM$SRANDOM
   export "${scope_mark?}"
+}
+
+scope_own() {
+  scope_enter
+  # shellcheck disable=SC2064  # the folders as they are named now
+  trap "scope_end; rm -rf $(printf '%q ' "$@")" EXIT
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
 }
 
 # Reads /proc with builtins only: no process of its own to tell apart from the scope's.
