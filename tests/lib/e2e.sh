@@ -1,7 +1,8 @@
 # The start of every end-to-end suite and of the bench: a work folder, the processes a suite
-# starts (stopped by their PIDs, newest first, when it ends), a private X display, a window
-# manager or a Wayland compositor, private buses with a mock logind, a Wine prefix, run_case and
-# the counts file that scripts/test adds up.
+# starts (stopped by their PIDs, newest first, when it ends, then whatever else of its scope is
+# left: tests/lib/scope.sh), a private X display, a window manager or a Wayland compositor,
+# private buses with a mock logind, a Wine prefix, run_case and the counts file that scripts/test
+# adds up.
 #
 #   . "$ROOT/tests/lib/e2e.sh"
 #   e2e_init SUITE       # sets $work, the cleanup, the counts
@@ -14,12 +15,14 @@ E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 PY=/usr/bin/python3
 MOCKCTL=("$PY" "$E2E_ROOT/tests/qt/e2e_mock.py")
 FAKETIME_LIB=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -n 1)
+. "$E2E_ROOT/tests/lib/scope.sh"
 
 # ---------------------------------------------------------------- the suite itself
-# e2e_init SUITE: the work folder ($work), the cleanup at exit, the counts.
+# e2e_init SUITE: the work folder ($work, without a symbolic link or ".." in its path), the
+# suite's scope, the cleanup at exit (on SIGINT and SIGTERM too), the counts.
 e2e_init() {
   e2e_suite=$1
-  work=$(mktemp -d "/tmp/orvane-$1.XXXXXX")
+  work=$(realpath "$(mktemp -d "/tmp/orvane-$1.XXXXXX")")
   # A runtime folder of the suite's own: the lock that keeps Orvane to one at a time lives there,
   # apart from every other Orvane of this user (another suite's, or the user's own).
   mkdir -m 700 "$work/runtime"
@@ -27,24 +30,27 @@ e2e_init() {
   pids=()
   passed=0 failed=0 failures=() case_ok=1 case_name=''
   e2e_started=$SECONDS
+  scope_enter
   trap e2e_cleanup EXIT
-  trap 'exit 130' INT TERM
+  trap 'exit 130' INT
+  trap 'exit 143' TERM
 }
 
 # Stops what the suite started, newest first, by PID only: a stopped process is woken so that it
-# can end. A suite may add its own last words in e2e_before_cleanup.
+# can end. Then the rest of the suite's scope (what those started, daemons included), and SIGKILL
+# to what does not end. A suite may add its own last words in e2e_before_cleanup.
 e2e_cleanup() {
   local i
   set +e
+  trap '' INT TERM
   declare -F e2e_before_cleanup >/dev/null && e2e_before_cleanup
   [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ] && wineserver -k 2>/dev/null
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
     kill -CONT "${pids[i]}" 2>/dev/null
     kill "${pids[i]}" 2>/dev/null
   done
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
-    wait "${pids[i]}" 2>/dev/null
-  done
+  scope_end
+  wait 2>/dev/null
   rm -rf "$work"
 }
 
@@ -195,7 +201,8 @@ start_wm() {
 # ---------------------------------------------------------------- Wayland compositors
 # start_compositor mutter|kwin: a headless Wayland session of its own (its own runtime folder
 # and session bus, no system bus) with XWayland; exports DISPLAY, XAUTHORITY (mutter) and
-# WAYLAND_DISPLAY for the X clients of the suite.
+# WAYLAND_DISPLAY for the X clients of the suite. The session is a process group of its own:
+# dbus-run-session leaves its bus and its child running when it is ended alone.
 compositor_pid=
 start_compositor() {
   local kind=$1 rt=$work/wl-$1 log=$work/compositor-$1.log
@@ -207,7 +214,7 @@ start_compositor() {
     XDG_RUNTIME_DIR="$rt/run" DBUS_SYSTEM_BUS_ADDRESS=unix:path=$work/no_such_socket)
   case $kind in
     mutter)
-      env -u DISPLAY -u WAYLAND_DISPLAY "${env[@]}" GSETTINGS_BACKEND=memory \
+      setsid env -u DISPLAY -u WAYLAND_DISPLAY "${env[@]}" GSETTINGS_BACKEND=memory \
         dbus-run-session -- mutter --wayland --headless --virtual-monitor 1024x768 \
         >"$log" 2>&1 &
       ;;
@@ -223,7 +230,7 @@ start_compositor() {
       printf '#!/bin/sh\nprintf "%%s\\n%%s\\n" "$DISPLAY" "$WAYLAND_DISPLAY" >"%s"\nexec sleep infinity\n' \
         "$rt/displays" >"$rt/session"
       chmod +x "$rt/session"
-      env -u DISPLAY -u WAYLAND_DISPLAY "${env[@]}" \
+      setsid env -u DISPLAY -u WAYLAND_DISPLAY "${env[@]}" \
         dbus-run-session -- "$kw" --virtual --xwayland --width 1024 --height 768 \
         --socket orvane-kwin --exit-with-session "$rt/session" >"$log" 2>&1 &
       ;;
@@ -253,18 +260,19 @@ start_compositor() {
 }
 stop_compositor() {
   [ -n "$compositor_pid" ] || return 0
-  kill "$compositor_pid" 2>/dev/null
+  kill -TERM -- "-$compositor_pid" 2>/dev/null
+  wait_until 5 sh -c "! kill -0 -- -$compositor_pid" || kill -KILL -- "-$compositor_pid" 2>/dev/null
   wait "$compositor_pid" 2>/dev/null
   compositor_pid=
 }
 
 # ---------------------------------------------------------------- private buses, mock logind
-# start_buses [session]: a private system bus (and a private session bus) that anyone may own
-# names on and listen to; exports their addresses and sets bus_pid.
+# start_buses: a private system bus and a private session bus that anyone may own names on and
+# listen to; exports their addresses (the system bus's is $PRIVATE_BUS) and sets bus_pid.
 bus_pid=
 start_buses() {
   local kind
-  for kind in system ${1:+session}; do
+  for kind in system session; do
     cat >"$work/$kind.conf" <<EOF
 <!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
@@ -287,21 +295,28 @@ EOF
   done
   PRIVATE_BUS=unix:path=$work/system_bus_socket
   export DBUS_SYSTEM_BUS_ADDRESS=$PRIVATE_BUS
-  if [ -n "${1:-}" ]; then
-    export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/session_bus_socket
-  else
-    unset DBUS_SESSION_BUS_ADDRESS
-  fi
+  export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/session_bus_socket
   unset XDG_SESSION_ID
+  assert_private_bus
 }
 
-# Never lets a program near any system bus but ours.
+# Never lets a program near any bus but ours: each address is one unix:path= inside the work
+# folder, as realpath has it (no "..", no symbolic link), with no "%" escape and no ";" list,
+# through which a D-Bus library would go on to the next address when the first one fails. An
+# unset session bus would be $XDG_RUNTIME_DIR/bus, the desktop's own.
+private_address() {
+  local path=${1#unix:path=}
+  [ "$path" != "$1" ] && [[ $path =~ ^/[A-Za-z0-9_./-]+$ ]] &&
+    [ "$(realpath -m -- "$path")" = "$path" ] && [ "${path#"$work"/}" != "$path" ]
+}
 assert_private_bus() {
-  case "$DBUS_SYSTEM_BUS_ADDRESS" in
-    "unix:path=$work/"*) ;;
-    *) echo "$e2e_suite: refusing to run with DBUS_SYSTEM_BUS_ADDRESS=$DBUS_SYSTEM_BUS_ADDRESS" >&2
-       exit 2 ;;
-  esac
+  local kind
+  for kind in SYSTEM SESSION; do
+    local var=DBUS_${kind}_BUS_ADDRESS
+    private_address "${!var:-}" && continue
+    echo "$e2e_suite: refusing to run with $var=${!var:-(unset)}" >&2
+    exit 2
+  done
 }
 
 # The mock logind (python3-dbusmock) on the private system bus, set up by tests/qt/e2e_mock.py.

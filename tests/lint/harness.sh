@@ -1,0 +1,144 @@
+# The guards of the test harness itself, sourced by tests/lint/run-e2e (which gives pass, fail,
+# $root and $work): the guest's scripts act only inside the guest that tests/vm/run-e2e boots,
+# and a suite lets a program near no bus but its own.
+# shellcheck shell=bash
+# shellcheck disable=SC2154  # root and work come from tests/lint/run-e2e
+
+# shellcheck disable=SC2016  # the line as it stands in each script
+guest_guard_line='. "${0%/*}/guard" || exit 1'
+
+# The scripts of the guest, the guard itself and its bus configuration aside.
+guest_scripts() {
+  local f
+  for f in "$root"/tests/vm/guest/*; do
+    case ${f##*/} in guard | *.conf) continue ;; esac
+    echo "$f"
+  done
+}
+
+# Every script of the guest sources the guard before anything else, and none of them can be
+# started from the tree by its name.
+check_guest_guard_first() {
+  local f first bad=0
+  : >"$work/guard.log"
+  for f in $(guest_scripts); do
+    first=$(sed -n '2,$ {/^[[:space:]]*\(#.*\)\{0,1\}$/d; p; q}' "$f")
+    if [ "$first" != "$guest_guard_line" ]; then
+      echo "${f#"$root"/}: the first command is '$first'" >>"$work/guard.log"
+      bad=1
+    fi
+    if [ "$(git -C "$root" ls-files -s -- "${f#"$root"/}" | cut -c1-6)" != 100644 ]; then
+      echo "${f#"$root"/}: executable in the tree (or not tracked)" >>"$work/guard.log"
+      bad=1
+    fi
+  done
+  [ $bad = 0 ]
+}
+
+# Each script of the guest, started on this machine beside a token of its own (so that the
+# comparison itself is what refuses): as a user other than root, in a mount namespace with an
+# empty /run, with systemctl, loginctl, kill (a builtin, which only a function replaces) and the
+# power commands replaced by shims that write down each call. Each must end with a non-zero
+# status, say why, and call nothing.
+check_guest_refuses_here() {
+  local dir f name status calls as=() ns=(--mount --propagation private)
+  dir=$(mktemp -d /tmp/orvane-guest-here.XXXXXX)
+  mkdir -p "$dir/scripts" "$dir/shims" "$dir/out"
+  cp "$root"/tests/vm/guest/* "$dir/scripts/"
+  od -An -N16 -tx1 /dev/urandom | tr -d ' \n' >"$dir/scripts/token"
+  local c
+  for c in systemctl loginctl kill shutdown poweroff reboot halt; do
+    printf '%s() { echo "%s $*" >>%s/out/calls; }\n' "$c" "$c" "$dir" >>"$dir/shims.bash"
+    printf '#!/bin/sh\necho "%s $*" >>%s/out/calls\n' "$c" "$dir" >"$dir/shims/$c"
+  done
+  chmod -R a+rX "$dir"
+  chmod 777 "$dir/out"
+  if [ "$(id -u)" = 0 ]; then
+    as=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+  else
+    as=(env) ns+=(--user --map-root-user)  # root only inside a user namespace of its own
+  fi
+  : >"$work/guard.log"
+  for f in $(guest_scripts); do
+    name=${f##*/}
+    local shell=bash
+    [ "$(head -n 1 "$f")" = "#!/bin/sh" ] && shell=/bin/sh
+    status=0
+    timeout 20 unshare "${ns[@]}" sh -c 'mount -t tmpfs tmpfs /run && exec "$@"' sh \
+      "${as[@]}" env PATH="$dir/shims:/usr/bin:/bin" BASH_ENV="$dir/shims.bash" \
+      "$shell" "$dir/scripts/$name" /dev/tty1 </dev/null >"$dir/out/$name.log" 2>&1 || status=$?
+    calls=$(cat "$dir/out/calls" 2>/dev/null)
+    if [ "$status" = 0 ] || [ -n "$calls" ] || ! grep -q 'nothing done' "$dir/out/$name.log"; then
+      echo "$name: status $status, calls '${calls//$'\n'/; }', said: $(head -c 300 "$dir/out/$name.log")" >>"$work/guard.log"
+    fi
+    rm -f "$dir/out/calls"
+  done
+  rm -rf "$dir"
+  [ ! -s "$work/guard.log" ]
+}
+
+# The bus guard of tests/lib/e2e.sh: one unix:path= inside the suite's work folder, nothing that
+# a D-Bus library could follow elsewhere.
+check_bus_guard() (
+  # shellcheck source=/dev/null
+  . "$root/tests/lib/e2e.sh"
+  local dir own session want address session_address got bad=0
+  dir=$(realpath "$(mktemp -d "$work/bus.XXXXXX")")
+  ln -s /run/dbus "$dir/link"
+  own=unix:path=$dir/system_bus_socket session=unix:path=$dir/session_bus_socket
+  # want | system bus address | session bus address
+  while IFS='|' read -r want address session_address; do
+    got=refused
+    (e2e_suite=lint work=$dir DBUS_SYSTEM_BUS_ADDRESS=$address DBUS_SESSION_BUS_ADDRESS=$session_address \
+      assert_private_bus) 2>/dev/null && got=accepted
+    [ "$got" = "$want" ] || { echo "$want, but $got: '$address' '$session_address'"; bad=1; }
+  done <<EOF
+accepted|$own|$session
+accepted|unix:path=$dir/no_such_socket|$session
+refused|unix:path=/tmp/no-such;$own|$session
+refused|$own;unix:path=/run/dbus/system_bus_socket|$session
+refused|unix:path=$dir/../../run/dbus/system_bus_socket|$session
+refused|unix:path=$dir/link/system_bus_socket|$session
+refused|unix:path=$dir/%2e%2e/%2e%2e/run/dbus/system_bus_socket|$session
+refused|$own,guid=0123456789abcdef0123456789abcdef|$session
+refused|unix:abstract=$dir/system_bus_socket|$session
+refused|unix:path=${dir}x/system_bus_socket|$session
+refused||$session
+refused|$own|
+refused|$own|unix:path=/run/user/0/bus
+EOF
+accepted|$own|$session
+accepted|unix:path=$work/no_such_socket|$session
+refused|unix:path=/tmp/no-such;$own|$session
+refused|$own;unix:path=/run/dbus/system_bus_socket|$session
+refused|unix:path=$work/../../run/dbus/system_bus_socket|$session
+refused|unix:path=$work/link/system_bus_socket|$session
+refused|unix:path=$work/%2e%2e/%2e%2e/run/dbus/system_bus_socket|$session
+refused|$own,guid=0123456789abcdef0123456789abcdef|$session
+refused|unix:abstract=$work/system_bus_socket|$session
+refused|unix:path=${work}x/system_bus_socket|$session
+refused||$session
+refused|$own|
+refused|$own|unix:path=/run/user/0/bus
+EOF
+  rm -rf "$dir"
+  return $bad
+) >"$work/guard.log" 2>&1
+
+check_harness_guards() {
+  if check_guest_guard_first; then
+    pass "the guest's scripts source the guard first and are not executable in the tree"
+    if check_guest_refuses_here; then
+      pass "the guest's scripts refuse to act on this machine"
+    else
+      fail "the guest's scripts refuse to act on this machine" "$work/guard.log"
+    fi
+  else
+    fail "the guest's scripts source the guard first and are not executable in the tree" "$work/guard.log"
+  fi
+  if check_bus_guard; then
+    pass "a program gets no bus but the suite's own"
+  else
+    fail "a program gets no bus but the suite's own" "$work/guard.log"
+  fi
+}
