@@ -33,6 +33,7 @@ e2e_cleanup() {
   local i
   set +e
   declare -F e2e_before_cleanup >/dev/null && e2e_before_cleanup
+  stop_compositor
   [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ] && wineserver -k 2>/dev/null
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
     kill -CONT "${pids[i]}" 2>/dev/null
@@ -247,9 +248,21 @@ start_compositor() {
   # XWayland starts with the first X client on some set-ups: the display must answer.
   wait_until 30 xdpyinfo >/dev/null || { echo "$e2e_suite: XWayland of $kind does not answer" >&2; return 1; }
 }
+# Killed on its own, dbus-run-session leaves its session bus and the compositor (with its
+# XWayland) running: the whole tree is stopped, by PID.
+process_tree() {  # process_tree PID: every PID below it
+  local child
+  for child in $(cat /proc/"$1"/task/*/children 2>/dev/null); do
+    echo "$child"
+    process_tree "$child"
+  done
+}
 stop_compositor() {
   [ -n "$compositor_pid" ] || return 0
-  kill "$compositor_pid" 2>/dev/null
+  local tree
+  tree=$(process_tree "$compositor_pid")
+  # shellcheck disable=SC2086  # one PID a word
+  kill "$compositor_pid" $tree 2>/dev/null
   wait "$compositor_pid" 2>/dev/null
   compositor_pid=
 }
