@@ -75,12 +75,15 @@ struct TimerLayout {
   int intervalMs;
   bool enabledAtCreation;
 };
-// wktats, the top pin, ticks every ten seconds, not every millisecond: the front ends pin the
-// window on every move the moment they hear of it (and before it is first shown), so the tick
-// only catches a change of place nobody told us of. An idle window should wake the process at
-// most once in five seconds, as the peers do, not a thousand times a second; ten leaves room
-// for the toolkit's own wake-ups.
-inline constexpr int kPinIntervalMs = 10000;
+// wktats, the top pin, ticks once a minute. The front ends pin the window the moment they hear
+// it moved (by the user, another program or the window manager), when a move ends and before it
+// is first shown, so the tick is only the net under all of that: it puts the window back after a
+// change nobody told us of, such as a monitor plugged in or out under a window that stayed where
+// it was. Such a change is rare and a window hanging a little low is no harm, so waiting up to a
+// minute for it costs the user little, while a shorter tick costs every idle hour: one wake-up a
+// minute is below what the other shutdown timers of a desktop spend idle. A panel that keeps the
+// top edge free is still never fought: the pin asks at most a few times from one place.
+inline constexpr int kPinIntervalMs = 60000;
 inline constexpr std::array<TimerLayout, 3> kTimers{{
     {Control::Timer1, 60000, false},
     {Control::Timer2, 1000, false},

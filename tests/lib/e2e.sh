@@ -44,6 +44,7 @@ e2e_cleanup() {
   set +e
   trap '' INT TERM
   declare -F e2e_before_cleanup >/dev/null && e2e_before_cleanup
+  stop_compositor
   [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ] && wineserver -k 2>/dev/null
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
     kill -CONT "${pids[i]}" 2>/dev/null

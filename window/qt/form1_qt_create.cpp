@@ -157,9 +157,11 @@ void Form1::BuildTimers() {
     timer->setObjectName(QString::fromLatin1(ControlName(entry.id)));
     const Event tick = TimerEvent(entry.id);
     timer->setInterval(entry.intervalMs);
-    // The minute keeps its beat to the millisecond. The dots and the pin may shift by a few per
-    // cent: a precise timer often wakes the program a moment early and then again on time.
-    timer->setTimerType(entry.id == Control::Timer1 ? Qt::PreciseTimer : Qt::CoarseTimer);
+    // The minute keeps its beat to the millisecond. The dots and the pin fall on whole seconds of
+    // the same clock (a precise timer often wakes the program a moment early and then again on
+    // time): the dots still step once a second, and while they run the pin's tick comes with
+    // one of theirs instead of waking the program on its own.
+    timer->setTimerType(entry.id == Control::Timer1 ? Qt::PreciseTimer : Qt::VeryCoarseTimer);
     connect(timer, &QTimer::timeout, this, [this, tick] { events_.Handle(tick); });
     timers_[Index(entry.id)] = timer;
     if (entry.enabledAtCreation) timer->start();
