@@ -18,7 +18,10 @@ SessionChoice ChooseSessionToEnd(const std::vector<SessionSeen>& seen, const Our
       note(s, "belongs to user " + std::to_string(s.uid));
     } else if (!Graphical(s.type)) {
       note(s, "is a " + (s.type.empty() ? std::string("typeless") : s.type) + " session");
-    } else if (s.runsOurXServer || (!place.display.empty() && s.display == place.display)) {
+    } else if ((s.runsOurXServer && s.display.empty()) ||
+               (!place.display.empty() && s.display == place.display)) {
+      // Running our X server counts only for a session that names no display of its own: a
+      // desktop on ":0" whose terminal started the ":1" server we run on is not where we run.
       return {s.path, {}, true};
     } else if (place.wayland && s.type == "wayland" && s.display.empty()) {
       if (!waylandSession) waylandSession = &s;

@@ -32,8 +32,8 @@ struct SessionChoice {
   bool onOurDisplay = false;  // the session runs on our own display: no need to look further
 };
 
-// A graphical session of our own user on our display: its Display is our $DISPLAY, or it runs
-// the X server of our display (a console login that started X names no display); else, only when
+// A graphical session of our own user on our display: its Display is our $DISPLAY, or it names
+// no display and runs the X server of ours (a console login that started X); else, only when
 // we run inside a Wayland session (on its XWayland), a Wayland session of ours, whose Display is
 // empty. Never anything else: over X forwarding or on a second X server ($DISPLAY
 // "localhost:10.0", or ":1" beside the desktop's ":0") the desktop's session is not where the

@@ -16,8 +16,10 @@ SessionSeen X11(const char* path, const char* display, std::uint32_t uid = kUs) 
 }
 SessionSeen Wayland(const char* path, std::uint32_t uid = kUs) { return {path, uid, "wayland", ""}; }
 SessionSeen Tty(const char* path) { return {path, kUs, "tty", ""}; }
-// A console login declared x11 that started the X server of our display itself.
-SessionSeen XServer(const char* path) { return {path, kUs, "x11", "", true}; }
+// A session of ours that runs the X server of our display: a console login declared x11 that
+// started it itself (no display of its own), or a desktop on another display from whose
+// terminal the user started a second X server, such as a VNC server's.
+SessionSeen XServer(const char* path, const char* display = "") { return {path, kUs, "x11", display, true}; }
 
 // The sessions logind named, where we run, and the session that is ended ("" for none).
 struct ChoiceCase {
@@ -54,6 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
         ChoiceCase{"NoSessionFound", {}, ":0", true, ""},
         ChoiceCase{"ConsoleLoginRunningOurXServer", {Tty("/s/2"), XServer("/s/1")}, ":0", false, "/s/1"},
         ChoiceCase{"ConsoleLoginWithXElsewhere", {X11("/s/1", "")}, ":1", false, ""},
+        ChoiceCase{"VncServerStartedFromTheDesktop", {XServer("/s/1", ":0")}, ":1", false, ""},
         ChoiceCase{"NoDisplayMatchesAnEmptyOne", {X11("/s/1", "")}, "", false, ""}),
     [](const ::testing::TestParamInfo<ChoiceCase>& info) { return std::string(info.param.name); });
 
