@@ -350,12 +350,14 @@ void Step(const std::vector<std::string>& f) {
       return TryTextOf(GetDlgItem(box, 0xFFFF), text, 1000);
     }, 30000);
     if (Narrow(text) != arg(2)) throw Failure("text '" + Narrow(text) + "'");
+    // The icon is read off the screen: with both cores busy the box may paint it seconds after
+    // its text answers.
     std::string icon;
     WaitFor([&](std::string& seen) {
       icon = IconKind(box);
       seen = "icon " + icon;
       return icon == arg(3);
-    }, 3000);
+    }, 30000);
     for (int id : {IDCANCEL, IDYES, IDNO, IDRETRY, IDABORT, IDIGNORE}) {
       HWND button = GetDlgItem(box, id);
       if (button && IsWindowVisible(button)) throw Failure("a button besides OK: id " + std::to_string(id));
