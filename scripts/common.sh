@@ -61,6 +61,17 @@ project_version() {
   sed -nE 's/^project\(Orvane VERSION ([0-9.]+).*/\1/p' "$ORVANE_ROOT/CMakeLists.txt"
 }
 
+# make_installer TREE VERSION ARCH EXE OUT [SIGN]: the per-user installer of EXE (Orvane.exe built
+# for ARCH, x64 or x86) into OUT, from the installer script and icon of the source tree TREE.
+# With SIGN, a command that signs the file it is given in place: the uninstaller and the installer
+# are signed as they are written.
+make_installer() {
+  local tree=$1 version=$2 arch=$3 exe=$4 out=$5 sign=${6:-}
+  makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DARCH="$arch" -DEXE="$(realpath "$exe")" \
+    -DICON="$tree/assets/orvane.ico" -DOUTFILE="$(realpath -m "$out")" ${sign:+"-DSIGN=$sign"} \
+    "$tree/window/win32/dist/setup.nsi" >/dev/null
+}
+
 # build_preset PRESET [CMAKE ARGUMENTS...]: configures and builds one CMake preset.
 build_preset() {
   local preset=$1
