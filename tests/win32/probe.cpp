@@ -354,7 +354,7 @@ std::string EventName(const LiveEvent& e) {
                                        &child))) {
     return "(no element)";
   }
-  const std::string name = AccText(acc, child, &IAccessible::get_accName);
+  std::string name = AccText(acc, child, &IAccessible::get_accName);
   VariantClear(&child);
   acc->Release();
   return name;
