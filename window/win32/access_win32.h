@@ -1,7 +1,7 @@
 // What screen readers learn about Form1 on Windows. The field and the list are standard controls:
 // they get their names through the system's own annotations (IAccPropServices). The count, the
-// dots and Close are drawn on Form1's surface and are no windows, so no annotation can reach
-// them: Form1's client area answers WM_GETOBJECT with the system's own object for it, extended by
+// dots and Close are drawn on Form1's surface and are no windows, and the system's object knows
+// nothing of them: Form1's client area answers WM_GETOBJECT with that object, extended by
 // those three elements (Close a push button whose default action is the click). The count is a
 // polite live region: readers speak a change only where the focus is, so each minute counted is
 // announced with the system's live-region event, and its live setting (an annotation of the
