@@ -321,6 +321,45 @@ void ForEachAccessible(const std::function<void(IAccessible*, const VARIANT&)>& 
   form->Release();
 }
 
+// Live-region events from the program's process, as an out-of-context hook sees them: it is
+// called from this thread's messages, so a step that expects events must pump them.
+struct LiveEvent {
+  HWND hwnd;
+  LONG object;
+  LONG child;
+};
+std::vector<LiveEvent> gLive;
+constexpr DWORD kLiveRegionChanged = 0x8019;  // EVENT_OBJECT_LIVEREGIONCHANGED, Windows 8
+
+void CALLBACK OnLiveEvent(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG child, DWORD, DWORD) {
+  gLive.push_back({hwnd, object, child});
+}
+
+void PumpFor(int ms) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < end) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 30, QS_ALLINPUT);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  }
+}
+
+// The name a reader gets for the element an event names.
+std::string EventName(const LiveEvent& e) {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  IAccessible* acc = nullptr;
+  VARIANT child;
+  VariantInit(&child);
+  if (FAILED(AccessibleObjectFromEvent(e.hwnd, static_cast<DWORD>(e.object), static_cast<DWORD>(e.child), &acc,
+                                       &child))) {
+    return "(no element)";
+  }
+  std::string name = AccText(acc, child, &IAccessible::get_accName);
+  VariantClear(&child);
+  acc->Release();
+  return name;
+}
+
 void Step(const std::vector<std::string>& f) {
   const std::string& op = f[0];
   const auto arg = [&](std::size_t i) -> const std::string& {
@@ -654,6 +693,28 @@ void Step(const std::vector<std::string>& f) {
       std::printf("%s: %s\n", name.c_str(), AccLine(acc, self).c_str());
       acc->Release();
     }
+  } else if (op == "listen") {  // from here on, the live-region events of the program are kept
+    DWORD pid = 0;
+    GetWindowThreadProcessId(Form(), &pid);
+    if (!SetWinEventHook(kLiveRegionChanged, kLiveRegionChanged, nullptr, OnLiveEvent, pid, 0,
+                         WINEVENT_OUTOFCONTEXT)) {
+      throw Failure("no event hook: error " + std::to_string(GetLastError()));
+    }
+  } else if (op == "live") {  // live|N|name: N live-region events since the last look, each on
+    // the window's client area for the element of that name
+    const std::size_t want = static_cast<std::size_t>(Number(arg(1)));
+    for (int waited = 0; gLive.size() < want && waited < 5000; waited += 100) PumpFor(100);
+    PumpFor(500);  // any event beyond those
+    std::string seen;
+    bool right = gLive.size() == want;
+    for (const LiveEvent& e : gLive) {
+      const std::string name = EventName(e);
+      seen += "\n  " + std::string(e.hwnd == Form() ? "the window" : "another window") + ", object " +
+              std::to_string(e.object) + ", child " + std::to_string(e.child) + ": '" + name + "'";
+      right = right && e.hwnd == Form() && e.object == OBJID_CLIENT && name == arg(2);
+    }
+    gLive.clear();
+    if (!right) throw Failure(std::to_string(want) + " events wanted, seen:" + seen);
   } else if (op == "press") {  // press|name: a screen reader's default action on that element
     bool pressed = false;
     ForEachAccessible([&](IAccessible* acc, const VARIANT& id) {

@@ -24,6 +24,16 @@ using SysAllocStringFn = BSTR(WINAPI*)(const OLECHAR*);
 // The elements Form1 draws itself, in the order a reader meets them after the child windows.
 constexpr std::array<Control, 3> kDrawn{Control::Label2, Control::Label6, Control::Label7};
 
+// The drawn element that readers hear whenever it changes, though the focus is elsewhere.
+constexpr Control kLive = Control::Label2;
+
+// What Windows 8 added for live regions, beyond the headers of Windows 7 that we build with: the
+// event that a live region changed, and the live-setting property with its value Polite (said
+// when the reader is done speaking, Assertive would interrupt it).
+constexpr DWORD kLiveRegionChanged = 0x8019;
+constexpr GUID kLiveSetting{0xc12bcd8e, 0x2a8e, 0x4950, {0x8a, 0xe7, 0x36, 0x25, 0x11, 0x1d, 0x58, 0xeb}};
+constexpr long kPolite = 1;
+
 bool IsSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
 
 }  // namespace
@@ -43,6 +53,15 @@ class FormAccessible final : public IAccessible {
   void Detach() {
     if (system_) system_->Release();
     system_ = nullptr;
+  }
+
+  // The child id by which readers know a drawn element; 0 where there is none.
+  long ChildId(Control c) const {
+    const long own = SystemChildren();
+    for (std::size_t i = 0; own >= 0 && i < kDrawn.size(); ++i) {
+      if (kDrawn[i] == c) return own + 1 + static_cast<long>(i);
+    }
+    return 0;
   }
 
   // IUnknown
@@ -292,6 +311,19 @@ Form1Access::Form1Access(HWND form, HWND text1, HWND combo1, DrawnElements drawn
   IAccessible* system = nullptr;
   if (SUCCEEDED(createStd(form, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&system)))) {
     object_ = new FormAccessible(form, system, drawn_, sysAllocString);
+    liveId_ = object_->ChildId(kLive);
+  }
+  // The count's live setting, an annotation of the form's object for the count's child id:
+  // oleacc identifies the simple children of a window's own client object by that id, and a
+  // reader that works through UI Automation (Narrator) reads the setting there when the event
+  // comes. Windows 7 has no such property and Wine keeps no annotations: the count is then
+  // announced to the readers that listen for the event alone.
+  if (auto* annotate = static_cast<IAccPropServices*>(propServices_); annotate && liveId_ > 0) {
+    VARIANT polite{};
+    polite.vt = VT_I4;
+    polite.lVal = kPolite;
+    annotate->SetHwndProp(form, static_cast<DWORD>(OBJID_CLIENT), static_cast<DWORD>(liveId_), kLiveSetting,
+                          polite);
   }
 }
 
@@ -305,6 +337,10 @@ Form1Access::~Form1Access() {
     for (HWND hwnd : named_) {
       services->ClearHwndProps(hwnd, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, named, 1);
     }
+    if (liveId_ > 0) {
+      services->ClearHwndProps(form_, static_cast<DWORD>(OBJID_CLIENT), static_cast<DWORD>(liveId_),
+                               &kLiveSetting, 1);
+    }
     services->Release();
   }
   if (comStarted_) {
@@ -317,6 +353,11 @@ LRESULT Form1Access::OnGetObject(WPARAM wp, LPARAM lp) {
   using LresultFromObjectFn = LRESULT(WINAPI*)(REFIID, WPARAM, IUnknown*);
   const auto lresultFromObject = Proc<LresultFromObjectFn>(oleacc_, "LresultFromObject");
   return lresultFromObject ? lresultFromObject(IID_IAccessible, wp, object_) : 0;
+}
+
+void Form1Access::Announce(Control c) {
+  if (c != kLive || liveId_ <= 0) return;
+  NotifyWinEvent(kLiveRegionChanged, form_, OBJID_CLIENT, liveId_);
 }
 
 }  // namespace orvane::win32

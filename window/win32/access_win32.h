@@ -1,8 +1,11 @@
 // What screen readers learn about Form1 on Windows. The field and the list are standard controls:
 // they get their names through the system's own annotations (IAccPropServices). The count, the
-// dots and Close are drawn on Form1's surface and are no windows, so no annotation can reach
-// them: Form1's client area answers WM_GETOBJECT with the system's own object for it, extended by
-// those three elements (Close a push button whose default action is the click).
+// dots and Close are drawn on Form1's surface and are no windows, and the system's object knows
+// nothing of them: Form1's client area answers WM_GETOBJECT with that object, extended by
+// those three elements (Close a push button whose default action is the click). The count is a
+// polite live region: readers speak a change only where the focus is, so each minute counted is
+// announced with the system's live-region event, and its live setting (an annotation of the
+// form's object for the count's child id) tells a reader that the count asks to be heard.
 // ole32, oleaut32 and oleacc are loaded from the system folder when this is made; where one is
 // missing, or a call fails (Wine has no annotations), the window is read as the system reads it.
 #pragma once
@@ -37,12 +40,17 @@ class Form1Access {
   // The answer to WM_GETOBJECT for the form; 0 where the default procedure is to answer.
   LRESULT OnGetObject(WPARAM wp, LPARAM lp);
 
+  // Has readers speak the count anew, without taking the focus there: call when a minute has
+  // been counted. Nothing for the other controls.
+  void Announce(Control c);
+
  private:
   HWND form_;
   HWND named_[2];
   UniqueModule ole32_, oleaut32_, oleacc_;
   bool comStarted_ = false;
   void* propServices_ = nullptr;  // IAccPropServices
+  long liveId_ = 0;                // the count's child id in the form's object; 0: none
   FormAccessible* object_ = nullptr;
   DrawnElements drawn_;
 };

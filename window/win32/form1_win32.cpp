@@ -194,7 +194,11 @@ LRESULT Form1Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 void Form1Window::OnTimer(UINT_PTR id) {
   // A tick already queued when its timer was switched off is not delivered.
   if (id < 1 || id > timerOn_.size() || !timerOn_[id - 1]) return;
+  // While a minute is counted, a new count is announced to screen readers (see SetText).
+  const bool outer = countingMinute_;
+  countingMinute_ = id == kTimer1Id;
   events_.Handle(TimerEvent(kTimerOfId[id - 1]));
+  countingMinute_ = outer;
 }
 
 void Form1Window::OnCommand(int id, int code) {
@@ -262,10 +266,14 @@ void Form1Window::SetText(Control c, std::string_view text) {
   }
   // A label. A self-sizing label may shrink: repaint its old box as well as its new one.
   const RECT before = LabelRect(c);
+  const bool changed = captions_[Index(c)] != text;
   captions_[Index(c)] = std::string(text);
   const RECT after = LabelRect(c);
   InvalidateRect(window_.get(), &before, FALSE);
   InvalidateRect(window_.get(), &after, FALSE);
+  // Readers hear the count once a minute; not when Stop puts it back to 0, where the user is at
+  // the button that did it.
+  if (changed && countingMinute_ && access_) access_->Announce(c);
 }
 
 void Form1Window::SetEnabled(Control c, bool enabled) {

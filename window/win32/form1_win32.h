@@ -155,6 +155,7 @@ class Form1Window final : public FormControls {
   std::array<bool, 3> timerOn_{};
   FocusPeer text1FocusPeer_ = FocusPeer::InsideWindow;
   bool label7Pressed_ = false;
+  bool countingMinute_ = false;  // a tick of Timer1 is being handled
   std::unique_ptr<Form1Access> access_;  // made last, once the controls exist
 };
 
