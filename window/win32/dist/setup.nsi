@@ -99,8 +99,33 @@ Function .onInit
   Call WaitUntilClosed
 FunctionEnd
 
+; The uninstall key starts the uninstaller in place (_?=): there it answers whether Orvane runs,
+; so that its caller (winget among them) gets 3 when it does. Else it goes on from a copy in the
+; temp folder, so that this file can go too, and returns at once.
 Function un.onInit
   Call un.WaitUntilClosed
+  ${If} $EXEDIR == $INSTDIR
+    GetTempFileName $0
+    Delete $0
+    CreateDirectory $0
+    CopyFiles /SILENT "$EXEPATH" "$0\Uninstall.exe"
+    ClearErrors
+    ${IfNot} ${FileExists} "$0\Uninstall.exe"
+      SetErrors
+    ${ElseIf} ${Silent}
+      Exec '"$0\Uninstall.exe" /S _?=$INSTDIR'
+    ${Else}
+      Exec '"$0\Uninstall.exe" _?=$INSTDIR'
+    ${EndIf}
+    ; Quit here means "aborted" (2) unless told otherwise.
+    ${If} ${Errors}
+      MessageBox MB_OK|MB_ICONSTOP "The uninstaller could not start from the temp folder." /SD IDOK
+      SetErrorLevel 2
+    ${Else}
+      SetErrorLevel 0
+    ${EndIf}
+    Quit
+  ${EndIf}
 FunctionEnd
 
 Section
@@ -117,8 +142,9 @@ Section
   WriteRegStr HKCU "${KEY}" "DisplayIcon" "$INSTDIR\Orvane.exe,0"
   WriteRegStr HKCU "${KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKCU "${KEY}" "URLInfoAbout" "${HOME}"
-  WriteRegStr HKCU "${KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
-  WriteRegStr HKCU "${KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  ; In place, so that the uninstaller answers its caller itself (see un.onInit).
+  WriteRegStr HKCU "${KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe" _?=$INSTDIR'
+  WriteRegStr HKCU "${KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S _?=$INSTDIR'
   WriteRegDWORD HKCU "${KEY}" "NoModify" 1
   WriteRegDWORD HKCU "${KEY}" "NoRepair" 1
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
@@ -129,8 +155,22 @@ Section "Uninstall"
   Call un.WaitUntilClosed
   Delete "$SMPROGRAMS\Orvane.lnk"
   Delete "$INSTDIR\Orvane.exe"
-  Delete "$INSTDIR\Uninstall.exe"
+  ; The uninstaller that started this copy may take a moment to end.
+  StrCpy $1 0
+  ${Do}
+    Delete "$INSTDIR\Uninstall.exe"
+    ${IfNot} ${FileExists} "$INSTDIR\Uninstall.exe"
+    ${OrIf} $1 >= 50
+      ${Break}
+    ${EndIf}
+    Sleep 100
+    IntOp $1 $1 + 1
+  ${Loop}
   ; Only when empty: a folder the user chose may hold files of theirs.
   RMDir "$INSTDIR"
   DeleteRegKey HKCU "${KEY}"
+  ; This copy itself, when Windows next starts, where the user may ask for that (as NSIS does
+  ; with the copies it makes).
+  Delete /REBOOTOK "$EXEPATH"
+  RMDir /REBOOTOK "$EXEDIR"
 SectionEnd
