@@ -61,6 +61,11 @@ project_version() {
   sed -nE 's/^project\(Orvane VERSION ([0-9.]+).*/\1/p' "$ORVANE_ROOT/CMakeLists.txt"
 }
 
+# The project's home page, as scripts/manifests gives it to the package managers.
+project_home() {
+  sed -n 's/^home=//p' "$ORVANE_ROOT/scripts/manifests"
+}
+
 # make_installer TREE VERSION ARCH EXE OUT [SIGN]: the per-user installer of EXE (Orvane.exe built
 # for ARCH, x64 or x86) into OUT, from the installer script and icon of the source tree TREE.
 # With SIGN, a command that signs the file it is given in place: the uninstaller and the installer

@@ -1,8 +1,11 @@
 #!/usr/bin/python3
 """Holds the winget and Scoop manifests that scripts/manifests wrote into DIR to the rules of
-those two package managers, and to the release files beside them: every required field there,
-each hash the SHA-256 of its exe, every URL https and naming that exe, and the version the one
-in the exes' own version block. Prints each fault; exit status 1 when there is any.
+those two package managers (winget's: those of its manifest schema 1.12.0 for the fields we
+write), and to the release files beside them: winget's installers are the NSIS installers, Scoop's
+the bare exes; every required field there, each hash the SHA-256 of its file, every URL https and
+naming that file, the version the one in the exes' own version block, and what winget is told of
+the installers (product code, exit code while Orvane runs) what setup.nsi says of them. Prints
+each fault; exit status 1 when there is any.
 
     manifests_check.py DIR
 """
@@ -17,6 +20,15 @@ import sys
 import yaml
 
 faults = []
+SETUP_NSI = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'window', 'win32',
+                         'dist', 'setup.nsi')
+# winget's answers to an installer's exit code (ExpectedReturnCodes.ReturnResponse).
+RETURN_RESPONSES = {
+    'packageInUse', 'packageInUseByApplication', 'installInProgress', 'fileInUse',
+    'missingDependency', 'diskFull', 'insufficientMemory', 'invalidParameter', 'noNetwork',
+    'contactSupport', 'rebootRequiredToFinish', 'rebootRequiredForInstall', 'rebootInitiated',
+    'cancelledByUser', 'alreadyInstalled', 'downgrade', 'blockedByPolicy', 'systemNotSupported',
+    'custom'}
 
 
 def fault(text):
@@ -37,29 +49,39 @@ def exe_version(path):
     return '.'.join(map(str, numbers[:3]))
 
 
+def nsi_define(text, name):
+    found = re.search(rf'^!define {name} "?([^"\n]*)"?$', text, re.M)
+    return found.group(1) if found else None
+
+
 def main(top):
-    exes = {}
+    exes, setups = {}, {}
     for path in glob.glob(os.path.join(top, 'Orvane-*-x*.exe')):
-        arch = re.search(r'-(x64|x86)\.exe$', path).group(1)
-        exes[arch] = path
-    if sorted(exes) != ['x64', 'x86']:
-        fault(f'want Orvane-VERSION-x64.exe and -x86.exe in {top}, found {sorted(exes)}')
+        found = re.search(r'-(x64|x86)(-setup)?\.exe$', path)
+        if found:
+            (setups if found.group(2) else exes)[found.group(1)] = path
+    if sorted(exes) != ['x64', 'x86'] or sorted(setups) != ['x64', 'x86']:
+        fault(f'want Orvane-VERSION-x64.exe, -x86.exe, -x64-setup.exe and -x86-setup.exe in {top}, '
+              f'found exes {sorted(exes)}, installers {sorted(setups)}')
         return
     sha = {a: hashlib.sha256(open(p, 'rb').read()).hexdigest() for a, p in exes.items()}
+    setup_sha = {a: hashlib.sha256(open(p, 'rb').read()).hexdigest() for a, p in setups.items()}
     versions = {exe_version(p) for p in exes.values()}
     if len(versions) != 1 or None in versions:
         fault(f'the two exes carry versions {versions}')
         return
     version = versions.pop()
     names = {a: os.path.basename(p) for a, p in exes.items()}
-    if any(n != f'Orvane-{version}-{a}.exe' for a, n in names.items()):
-        fault(f'file names {names} do not carry the program version {version}')
+    setup_names = {a: os.path.basename(p) for a, p in setups.items()}
+    if any(n != f'Orvane-{version}-{a}.exe' for a, n in names.items()) or \
+            any(n != f'Orvane-{version}-{a}-setup.exe' for a, n in setup_names.items()):
+        fault(f'file names {names} {setup_names} do not carry the program version {version}')
 
-    def https_to(url, arch, what):
-        if not (isinstance(url, str) and url.startswith('https://')):
-            fault(f'{what}: not an https URL: {url!r}')
-        elif not url.split('#')[0].endswith('/' + names[arch]):
-            fault(f'{what}: {url} is not the URL of {names[arch]}')
+    def https_to(url, name, what):
+        if not (isinstance(url, str) and url.startswith('https://') and len(url) <= 2048):
+            fault(f'{what}: not an https URL of at most 2048 characters: {url!r}')
+        elif not url.split('#')[0].endswith('/' + name):
+            fault(f'{what}: {url} is not the URL of {name}')
 
     # winget: three files in manifests/<first letter>/<publisher>/<name>/<version>/.
     wdirs = glob.glob(os.path.join(top, 'winget', 'manifests', '*', '*', '*', '*'))
@@ -118,22 +140,7 @@ def main(top):
         for key in ('PublisherUrl', 'PackageUrl', 'LicenseUrl', 'ReleaseNotesUrl'):
             if key in locale and not str(locale[key]).startswith('https://'):
                 fault(f'winget: {key} is not https')
-        inst = docs['installer']
-        seen = {}
-        for entry in inst.get('Installers') or []:
-            arch = entry.get('Architecture')
-            seen[arch] = entry
-            kind = entry.get('InstallerType', inst.get('InstallerType'))
-            if kind != 'portable':
-                fault(f'winget {arch}: InstallerType {kind!r}, want portable')
-            if arch in sha:
-                https_to(entry.get('InstallerUrl'), arch, f'winget {arch}')
-                if entry.get('InstallerSha256') != sha[arch].upper():
-                    fault(f'winget {arch}: InstallerSha256 is not the SHA-256 of {names[arch]}')
-        if sorted(seen) != ['x64', 'x86']:
-            fault(f'winget: installers for {sorted(seen)}, want x64 and x86')
-        if not inst.get('Commands'):
-            fault('winget: a portable package needs a command alias (Commands)')
+        check_winget_installers(docs['installer'], setup_sha, setup_names, https_to)
 
     # Scoop: one JSON file.
     try:
@@ -154,7 +161,7 @@ def main(top):
     bits = {'64bit': 'x64', '32bit': 'x86'}
     for key, arch in bits.items():
         entry = (scoop.get('architecture') or {}).get(key) or {}
-        https_to(entry.get('url'), arch, f'scoop {key}')
+        https_to(entry.get('url'), names[arch], f'scoop {key}')
         if str(entry.get('hash', '')).lower() != sha[arch]:
             fault(f'scoop {key}: hash is not the SHA-256 of {names[arch]}')
         auto = ((scoop.get('autoupdate') or {}).get('architecture') or {}).get(key) or {}
@@ -167,6 +174,59 @@ def main(top):
                  for e in (scoop.get('architecture') or {}).values()}
         if saved != {target}:
             fault(f'scoop: shortcut to {target!r}, but the download is saved as {saved}')
+
+
+def check_winget_installers(inst, sha, names, https_to):
+    """The installer manifest: the NSIS installer of each architecture, run silently for the user
+    alone, found again in the list of apps by setup.nsi's uninstall key, and its exit code while
+    Orvane runs read as "package in use". A field may stand at the top or in each installer."""
+    nsi = open(SETUP_NSI, encoding='utf-8').read()
+    key = nsi_define(nsi, 'KEY') or ''
+    product_code = key.rpartition('\\')[2]
+    in_use = nsi_define(nsi, 'EXIT_IN_USE')
+    display_name = re.search(r'^\s*WriteRegStr HKCU "\$\{KEY\}" "DisplayName" "([^"]*)"', nsi, re.M)
+    arp_want = {'ProductCode': product_code, 'Publisher': nsi_define(nsi, 'PUBLISHER'),
+                'DisplayName': display_name and display_name.group(1)}
+    want = {
+        'InstallerType': 'nullsoft',
+        'Scope': 'user',
+        'InstallerSwitches': {'Silent': '/S', 'SilentWithProgress': '/S'},
+        'UpgradeBehavior': 'install',
+        'ProductCode': product_code,
+    }
+    if not key.startswith('Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\') or \
+            not 1 <= len(product_code) <= 255 or not (in_use or '').isdigit() or \
+            None in arp_want.values():
+        fault(f'setup.nsi: no uninstall key, EXIT_IN_USE, PUBLISHER or DisplayName: {key!r}, '
+              f'{in_use!r}, {arp_want}')
+        return
+    seen = set()
+    for entry in inst.get('Installers') or []:
+        arch = entry.get('Architecture')
+        seen.add(arch)
+        what = f'winget {arch}'
+        for field, value in want.items():
+            got = entry.get(field, inst.get(field))
+            if got != value:
+                fault(f'{what}: {field} {got!r}, want {value!r}')
+        codes = entry.get('ExpectedReturnCodes', inst.get('ExpectedReturnCodes')) or []
+        for code in codes:
+            number = code.get('InstallerReturnCode')
+            if not isinstance(number, int) or number == 0 or \
+                    not -2**31 <= number < 2**32 or code.get('ReturnResponse') not in RETURN_RESPONSES:
+                fault(f'{what}: not an expected return code of winget: {code}')
+        if not any(c.get('InstallerReturnCode') == int(in_use) and
+                   c.get('ReturnResponse') == 'packageInUse' for c in codes):
+            fault(f'{what}: exit code {in_use} (Orvane running) is not declared packageInUse')
+        for arp in entry.get('AppsAndFeaturesEntries', inst.get('AppsAndFeaturesEntries')) or []:
+            if any(arp.get(field, value) != value for field, value in arp_want.items()):
+                fault(f'{what}: the list of apps entry {arp} is not the one setup.nsi writes')
+        if arch in sha:
+            https_to(entry.get('InstallerUrl'), names[arch], what)
+            if entry.get('InstallerSha256') != sha[arch].upper():
+                fault(f'{what}: InstallerSha256 is not the SHA-256 of {names[arch]}')
+    if sorted(seen, key=str) != ['x64', 'x86']:
+        fault(f'winget: installers for {sorted(seen, key=str)}, want x64 and x86')
 
 
 main(sys.argv[1])
