@@ -1,6 +1,6 @@
 // orvane-draw OUTDIR: draws the background picture and the icon and writes every shipped file
-// (and the README's previews) under OUTDIR, the same bytes on every run. assets/regenerate runs it
-// with OUTDIR = assets/.
+// (and the previews that docs/maintainers.md shows) under OUTDIR, the same bytes on every run.
+// assets/regenerate runs it with OUTDIR = assets/.
 #include <array>
 #include <cstdio>
 #include <filesystem>
