@@ -185,6 +185,12 @@ HMODULE WINAPI OwnLoadLibraryExW(LPCWSTR name, HANDLE file, DWORD flags) {
   return module;
 }
 
+HMODULE WINAPI OwnLoadLibraryW(LPCWSTR name) {
+  HMODULE module = System<decltype(&LoadLibraryW)>(16)(name);
+  Record("LoadLibraryW", module ? 1ull : 0ull, name);
+  return module;
+}
+
 using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
 BOOL WINAPI OwnSetDefaultDllDirectories(DWORD flags) {
   const BOOL ok = System<SetDefaultDllDirectoriesFn>(13)(flags);
@@ -209,7 +215,7 @@ Hook gHooks[] = {
     HOOK("user32.dll", SetWindowLongA), HOOK("user32.dll", SetLayeredWindowAttributes),
     HOOK("user32.dll", ShowWindow), HOOK("user32.dll", ReleaseCapture), HOOK("user32.dll", SendMessageA),
     HOOK("kernel32.dll", LoadLibraryExW), {"", "SetDefaultDllDirectories", nullptr, nullptr},
-    HOOK("kernel32.dll", GetProcAddress), HOOK("user32.dll", ExitWindowsEx),
+    HOOK("kernel32.dll", GetProcAddress), HOOK("user32.dll", ExitWindowsEx), HOOK("kernel32.dll", LoadLibraryW),
 };
 #undef HOOK
 
