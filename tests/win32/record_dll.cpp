@@ -21,6 +21,7 @@
 #include <cstring>
 #include <cwchar>
 #include <string>
+#include <type_traits>
 
 namespace {
 
@@ -28,6 +29,8 @@ HANDLE gFile = INVALID_HANDLE_VALUE;
 ULONGLONG gStart = 0;
 DWORD gRefusal = 0;
 
+// How each kind of argument is written: texts quoted, windows by their class (a handle changes
+// from run to run, the class does not), other pointers as "*", numbers in hex.
 void Quote(std::string& out, const wchar_t* text) {
   if (!text) {
     out += "NULL";
@@ -53,15 +56,28 @@ void Quote(std::string& out, const char* text) {
   Quote(out, text ? wide : nullptr);
 }
 
-void Quote(std::string& out, unsigned long long number) {
+void Quote(std::string& out, HWND hwnd) {
+  wchar_t cls[64] = {};
+  if (hwnd) GetClassNameW(hwnd, cls, 64);
+  Quote(out, hwnd ? cls : nullptr);
+}
+
+template <typename T>
+void Quote(std::string& out, T* pointer) {
+  out += pointer ? "*" : "NULL";
+}
+
+template <typename T>
+  requires std::is_integral_v<T>
+void Quote(std::string& out, T number) {
   char hex[24];
-  std::snprintf(hex, sizeof hex, "%08llx", number);
+  std::snprintf(hex, sizeof hex, "%08llx", static_cast<unsigned long long>(static_cast<std::make_unsigned_t<T>>(number)));
   out += hex;
 }
 
 // One line for one call: its name, its arguments, then its answer. The error code is kept.
-template <typename... Args>
-void Record(const char* name, unsigned long long answer, Args... args) {
+template <typename Answer, typename... Args>
+void Record(const char* name, Answer answer, Args... args) {
   const DWORD error = GetLastError();
   char stamp[24];
   std::string line(stamp, static_cast<std::size_t>(std::snprintf(stamp, sizeof stamp, "%llu ", GetTickCount64() - gStart)));
@@ -70,14 +86,13 @@ void Record(const char* name, unsigned long long answer, Args... args) {
   [[maybe_unused]] bool first = true;
   ((line += first ? "" : ",", first = false, Quote(line, args)), ...);
   line += ") = ";
-  Quote(line, answer);
+  if constexpr (std::is_pointer_v<Answer>) Quote(line, answer ? 1 : 0);  // a module or a function: found or not
+  else Quote(line, answer);
   line += '\n';
   DWORD written = 0;
   if (gFile != INVALID_HANDLE_VALUE) WriteFile(gFile, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
   SetLastError(error);
 }
-
-unsigned long long Number(const void* p) { return reinterpret_cast<std::uintptr_t>(p); }
 
 // The calls caught, each with the system's own function it stands in for.
 struct Hook {
@@ -88,136 +103,85 @@ struct Hook {
 };
 extern Hook gHooks[];
 
-template <typename Fn>
-Fn System(int i) {
-  return reinterpret_cast<Fn>(gHooks[i].system);
+// Most calls go on to the system, and are written down with all their arguments and the answer.
+template <int I, typename R, typename... A>
+R WINAPI Pass(A... args) {
+  const R answer = reinterpret_cast<R(WINAPI*)(A...)>(gHooks[I].system)(args...);
+  Record(gHooks[I].name, answer, args...);
+  return answer;
 }
 
 BOOL WINAPI OwnExitWindowsEx(UINT flags, DWORD reason) {
   SetLastError(gRefusal);
   const BOOL ok = gRefusal == 0;
-  Record("ExitWindowsEx", static_cast<unsigned>(ok), flags, reason);
+  Record("ExitWindowsEx", ok, flags, reason);
   return ok;
 }
 
 BOOL WINAPI OwnAdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES next, DWORD length,
                                      PTOKEN_PRIVILEGES previous, PDWORD returned) {
-  const BOOL ok = System<decltype(&AdjustTokenPrivileges)>(0)(token, disableAll, next, length, previous, returned);
+  const BOOL ok = reinterpret_cast<decltype(&AdjustTokenPrivileges)>(gHooks[1].system)(token, disableAll, next, length,
+                                                                                      previous, returned);
   // How many privileges are asked for, and what for the first.
   const DWORD count = next ? next->PrivilegeCount : 0;
-  Record("AdjustTokenPrivileges", static_cast<unsigned>(ok), static_cast<unsigned>(disableAll), count,
-         count ? next->Privileges[0].Attributes : 0ul, length);
+  Record("AdjustTokenPrivileges", ok, disableAll, count, count ? next->Privileges[0].Attributes : 0ul, length);
   return ok;
-}
-
-BOOL WINAPI OwnOpenProcessToken(HANDLE process, DWORD access, PHANDLE token) {
-  const BOOL ok = System<decltype(&OpenProcessToken)>(1)(process, access, token);
-  Record("OpenProcessToken", static_cast<unsigned>(ok), process == GetCurrentProcess() ? 0xffffffffull : Number(process), access);
-  return ok;
-}
-
-BOOL WINAPI OwnLookupPrivilegeValueA(LPCSTR system, LPCSTR name, PLUID luid) {
-  const BOOL ok = System<decltype(&LookupPrivilegeValueA)>(2)(system, name, luid);
-  Record("LookupPrivilegeValueA", static_cast<unsigned>(ok), system, name);
-  return ok;
-}
-
-EXECUTION_STATE WINAPI OwnSetThreadExecutionState(EXECUTION_STATE state) {
-  const EXECUTION_STATE previous = System<decltype(&SetThreadExecutionState)>(3)(state);
-  Record("SetThreadExecutionState", previous, state);
-  return previous;
 }
 
 int WINAPI OwnMessageBoxW(HWND owner, LPCWSTR text, LPCWSTR title, UINT style) {
-  const int answer = System<decltype(&MessageBoxW)>(4)(owner, text, title, style);
-  Record("MessageBoxW", static_cast<unsigned>(answer), owner ? 1ull : 0ull, title, text, style);
+  const int answer = reinterpret_cast<decltype(&MessageBoxW)>(gHooks[2].system)(owner, text, title, style);
+  Record("MessageBoxW", answer, owner, title, text, style);
   return answer;
 }
 
-BOOL WINAPI OwnGetVersionExA(LPOSVERSIONINFOA info) {
-  const BOOL ok = System<decltype(&GetVersionExA)>(5)(info);
-  Record("GetVersionExA", static_cast<unsigned>(ok));
-  return ok;
-}
-
-LONG WINAPI OwnGetWindowLongA(HWND hwnd, int index) {
-  const LONG value = System<decltype(&GetWindowLongA)>(6)(hwnd, index);
-  Record("GetWindowLongA", static_cast<unsigned long>(value), static_cast<unsigned>(index));
-  return value;
-}
-
-LONG WINAPI OwnSetWindowLongA(HWND hwnd, int index, LONG value) {
-  const LONG previous = System<decltype(&SetWindowLongA)>(7)(hwnd, index, value);
-  Record("SetWindowLongA", static_cast<unsigned long>(previous), static_cast<unsigned>(index), static_cast<unsigned long>(value));
-  return previous;
-}
-
-BOOL WINAPI OwnSetLayeredWindowAttributes(HWND hwnd, COLORREF key, BYTE alpha, DWORD flags) {
-  const BOOL ok = System<decltype(&SetLayeredWindowAttributes)>(8)(hwnd, key, alpha, flags);
-  Record("SetLayeredWindowAttributes", static_cast<unsigned>(ok), key, alpha, flags);
-  return ok;
-}
-
-BOOL WINAPI OwnShowWindow(HWND hwnd, int how) {
-  const BOOL was = System<decltype(&ShowWindow)>(9)(hwnd, how);
-  wchar_t cls[64] = {};
-  GetClassNameW(hwnd, cls, 64);
-  Record("ShowWindow", static_cast<unsigned>(was), cls, static_cast<unsigned>(how));
-  return was;
-}
-
-BOOL WINAPI OwnReleaseCapture() {
-  const BOOL ok = System<decltype(&ReleaseCapture)>(10)();
-  Record("ReleaseCapture", static_cast<unsigned>(ok));
-  return ok;
+HMODULE WINAPI OwnLoadLibraryExW(LPCWSTR name, HANDLE file, DWORD flags) {
+  HMODULE module = reinterpret_cast<decltype(&LoadLibraryExW)>(gHooks[3].system)(name, file, flags);
+  // Only the file's own name: the system folder differs from machine to machine.
+  const wchar_t* slash = name ? std::wcsrchr(name, L'\\') : nullptr;
+  Record("LoadLibraryExW", module, slash ? slash + 1 : name, flags);
+  return module;
 }
 
 LRESULT WINAPI OwnSendMessageA(HWND hwnd, UINT message, WPARAM wp, LPARAM lp) {
-  Record("SendMessageA", 0, message, wp, static_cast<unsigned long long>(lp));  // before: a move returns late
-  return System<decltype(&SendMessageA)>(11)(hwnd, message, wp, lp);
+  Record("SendMessageA", 0, hwnd, message, wp, lp);  // before: the system move returns when the move ends
+  return reinterpret_cast<decltype(&SendMessageA)>(gHooks[6].system)(hwnd, message, wp, lp);
 }
 
-HMODULE WINAPI OwnLoadLibraryExW(LPCWSTR name, HANDLE file, DWORD flags) {
-  HMODULE module = System<decltype(&LoadLibraryExW)>(12)(name, file, flags);
-  // Only the file's own name: the system folder differs from machine to machine.
-  const wchar_t* slash = name ? std::wcsrchr(name, L'\\') : nullptr;
-  Record("LoadLibraryExW", module ? 1ull : 0ull, slash ? slash + 1 : name, flags);
-  return module;
-}
-
-HMODULE WINAPI OwnLoadLibraryW(LPCWSTR name) {
-  HMODULE module = System<decltype(&LoadLibraryW)>(16)(name);
-  Record("LoadLibraryW", module ? 1ull : 0ull, name);
-  return module;
-}
-
-using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-BOOL WINAPI OwnSetDefaultDllDirectories(DWORD flags) {
-  const BOOL ok = System<SetDefaultDllDirectoriesFn>(13)(flags);
-  Record("SetDefaultDllDirectories", static_cast<unsigned>(ok), flags);
-  return ok;
-}
-
+// SetDefaultDllDirectories is looked up by the program itself (Windows 7 may lack it).
+constexpr int kSetDefaultDllDirectories = 5;
 FARPROC WINAPI OwnGetProcAddress(HMODULE module, LPCSTR name) {
-  const FARPROC found = System<decltype(&GetProcAddress)>(14)(module, name);
-  if (found && HIWORD(reinterpret_cast<std::uintptr_t>(name)) && std::strcmp(name, "SetDefaultDllDirectories") == 0) {
-    gHooks[13].system = reinterpret_cast<void*>(found);
-    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&OwnSetDefaultDllDirectories));
+  const FARPROC found = reinterpret_cast<decltype(&GetProcAddress)>(gHooks[4].system)(module, name);
+  Hook& late = gHooks[kSetDefaultDllDirectories];
+  if (found && HIWORD(reinterpret_cast<std::uintptr_t>(name)) && std::strcmp(name, late.name) == 0) {
+    late.system = reinterpret_cast<void*>(found);
+    return reinterpret_cast<FARPROC>(late.own);
   }
   return found;
 }
 
-#define HOOK(dll, name) {dll, #name, reinterpret_cast<void*>(&Own##name), nullptr}
+#define OWN(dll, name) {dll, #name, reinterpret_cast<void*>(&Own##name), nullptr}
+#define PASS(i, dll, name, ...) {dll, #name, reinterpret_cast<void*>(&Pass<i, __VA_ARGS__>), nullptr}
 Hook gHooks[] = {
-    HOOK("advapi32.dll", AdjustTokenPrivileges), HOOK("advapi32.dll", OpenProcessToken),
-    HOOK("advapi32.dll", LookupPrivilegeValueA), HOOK("kernel32.dll", SetThreadExecutionState),
-    HOOK("user32.dll", MessageBoxW), HOOK("kernel32.dll", GetVersionExA), HOOK("user32.dll", GetWindowLongA),
-    HOOK("user32.dll", SetWindowLongA), HOOK("user32.dll", SetLayeredWindowAttributes),
-    HOOK("user32.dll", ShowWindow), HOOK("user32.dll", ReleaseCapture), HOOK("user32.dll", SendMessageA),
-    HOOK("kernel32.dll", LoadLibraryExW), {"", "SetDefaultDllDirectories", nullptr, nullptr},
-    HOOK("kernel32.dll", GetProcAddress), HOOK("user32.dll", ExitWindowsEx), HOOK("kernel32.dll", LoadLibraryW),
+    OWN("user32.dll", ExitWindowsEx),
+    OWN("advapi32.dll", AdjustTokenPrivileges),
+    OWN("user32.dll", MessageBoxW),
+    OWN("kernel32.dll", LoadLibraryExW),
+    OWN("kernel32.dll", GetProcAddress),
+    PASS(5, "", SetDefaultDllDirectories, BOOL, DWORD),
+    OWN("user32.dll", SendMessageA),
+    PASS(7, "advapi32.dll", OpenProcessToken, BOOL, HANDLE, DWORD, PHANDLE),
+    PASS(8, "advapi32.dll", LookupPrivilegeValueA, BOOL, LPCSTR, LPCSTR, PLUID),
+    PASS(9, "kernel32.dll", SetThreadExecutionState, EXECUTION_STATE, EXECUTION_STATE),
+    PASS(10, "kernel32.dll", GetVersionExA, BOOL, LPOSVERSIONINFOA),
+    PASS(11, "kernel32.dll", LoadLibraryW, HMODULE, LPCWSTR),
+    PASS(12, "user32.dll", GetWindowLongA, LONG, HWND, int),
+    PASS(13, "user32.dll", SetWindowLongA, LONG, HWND, int, LONG),
+    PASS(14, "user32.dll", SetLayeredWindowAttributes, BOOL, HWND, COLORREF, BYTE, DWORD),
+    PASS(15, "user32.dll", ShowWindow, BOOL, HWND, int),
+    PASS(16, "user32.dll", ReleaseCapture, BOOL),
 };
-#undef HOOK
+#undef OWN
+#undef PASS
 
 // Points the main module's import slots of the calls above at ours. The slots hold the system's
 // functions by the time the first instruction of the program would run.
@@ -235,7 +199,7 @@ bool PatchImports() {
       if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
       const char* name = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name;
       for (Hook& hook : gHooks) {
-        if (!hook.own || _stricmp(dll, hook.dll) != 0 || std::strcmp(name, hook.name) != 0) continue;
+        if (_stricmp(dll, hook.dll) != 0 || std::strcmp(name, hook.name) != 0) continue;
         DWORD old = 0;
         if (!VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &old)) return false;
         hook.system = reinterpret_cast<void*>(slots->u1.Function);
@@ -246,7 +210,7 @@ bool PatchImports() {
     }
   }
   // Never let a request through: without our ExitWindowsEx in place the program must not run.
-  return gHooks[15].system != nullptr && patched > 0;
+  return gHooks[0].system != nullptr && patched > 0;
 }
 
 // ---- faults on demand ----
