@@ -132,12 +132,11 @@ HWND Child(const std::string& name) {
 HWND FindBox(const std::wstring& title = {}, DWORD pid = 0) {
   for (HWND box : TopWindows(L"#32770")) {
     wchar_t text[256] = {};
-    GetWindowTextW(box, text, 256);
     DWORD owner = 0;
+    GetWindowTextW(box, text, 256);
     GetWindowThreadProcessId(box, &owner);
-    const bool asked = !title.empty() || pid;
-    if (!IsWindowVisible(box) || (!title.empty() && text != title) || (pid && owner != pid)) continue;
-    if (!asked || GetDlgItem(box, IDOK)) return box;
+    const bool other = (!title.empty() && text != title) || (pid && owner != pid);
+    if (IsWindowVisible(box) && !other && ((title.empty() && !pid) || GetDlgItem(box, IDOK))) return box;
   }
   return nullptr;
 }
@@ -282,12 +281,12 @@ std::string AccLine(IAccessible* acc, const VARIANT& id) {
          AccText(acc, id, &IAccessible::get_accValue) + "|" + AccText(acc, id, &IAccessible::get_accDefaultAction);
 }
 
-const VARIANT kSelf = [] {
+VARIANT Self() {
   VARIANT self;
   self.vt = VT_I4;
   self.lVal = CHILDID_SELF;
   return self;
-}();
+}
 
 IAccessible* AccessibleOf(HWND hwnd) {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -310,7 +309,7 @@ void ForEachAccessible(const std::function<void(IAccessible*, const VARIANT&)>& 
     IAccessible* own = nullptr;
     if (child.vt == VT_DISPATCH && child.pdispVal &&
         SUCCEEDED(child.pdispVal->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&own)))) {
-      each(own, kSelf);
+      each(own, Self());
       own->Release();
     } else if (child.vt == VT_I4) {
       each(form, child);
@@ -461,27 +460,20 @@ const std::map<std::string, Verb> kVerbs{
     {"dismiss", {"|ok or close or escape  the open box, so", [](const Args& a) {
        HWND box = FindBox();
        if (!box) throw Failure("no message box");
-       if (a[1] == "ok") {
-         PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-       } else if (a[1] == "close") {
-         PostMessageW(box, WM_SYSCOMMAND, SC_CLOSE, 0);
-       } else if (a[1] == "escape") {
-         PostMessageW(GetDlgItem(box, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
-       } else {
-         throw std::invalid_argument("dismiss how? " + a[1]);
-       }
+       if (a[1] == "ok") PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+       else if (a[1] == "close") PostMessageW(box, WM_SYSCOMMAND, SC_CLOSE, 0);
+       else if (a[1] == "escape") PostMessageW(GetDlgItem(box, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
+       else throw std::invalid_argument("dismiss how? " + a[1]);
        Until("the box is still open", [&] { return !IsWindow(box) || !IsWindowVisible(box); });
      }}},
     {"no-box", {"no message box is open", [](const Args&) {
        if (HWND box = FindBox()) throw Failure("a box is open: '" + TextOf(box).value_or("?") + "'");
      }}},
     {"layered", {"the white colour key, alone", [](const Args&) {
-       HWND form = Form();
        COLORREF key = 0;
-       BYTE alpha = 0;
        DWORD flags = 0;
-       if (!(GetWindowLongW(form, GWL_EXSTYLE) & WS_EX_LAYERED)) throw Failure("not layered");
-       if (!GetLayeredWindowAttributes(form, &key, &alpha, &flags)) throw Failure("no layered attributes");
+       if (!(GetWindowLongW(Form(), GWL_EXSTYLE) & WS_EX_LAYERED)) throw Failure("not layered");
+       if (!GetLayeredWindowAttributes(Form(), &key, nullptr, &flags)) throw Failure("no layered attributes");
        if (key != RGB(255, 255, 255) || flags != LWA_COLORKEY) {
          throw Failure("key " + std::to_string(key) + " flags " + std::to_string(flags));
        }
@@ -638,6 +630,8 @@ const std::map<std::string, Verb> kVerbs{
        const auto& m = kMessages.at(a[1]);
        PostMessageW(Form(), m.first, m.second, MAKELPARAM(a.Int(2), a.Int(3)));
      }}},
+    // Made for Windows itself. Under Wine a drag that starts the system's move of the window stops
+    // there: the window manager moves it after the X pointer, which Wine then no longer moves.
     {"drag", {"|X1|Y1|X2|Y2  a real left-button drag from one client point to another", [](const Args& a) {
        const POINT from = OnScreen(a.Int(1), a.Int(2)), to = OnScreen(a.Int(3), a.Int(4));
        Mouse(from);
@@ -729,7 +723,7 @@ const std::map<std::string, Verb> kVerbs{
        // A child window's own object is what a reader gets when the focus comes there.
        for (const auto& [name, id] : kChildIds) {
          if (IAccessible* acc = AccessibleOf(Child(name))) {
-           std::printf("%s: %s\n", name.c_str(), AccLine(acc, kSelf).c_str());
+           std::printf("%s: %s\n", name.c_str(), AccLine(acc, Self()).c_str());
            acc->Release();
          }
        }
@@ -769,11 +763,10 @@ const std::map<std::string, Verb> kVerbs{
        HWND form = Form();
        SetForegroundWindow(form);
        Until("the window is not in front", [&] { return GetForegroundWindow() == form; });
-       INPUT keys[4] = {};
-       const WORD codes[4] = {VK_MENU, VK_F4, VK_F4, VK_MENU};
+       INPUT keys[4] = {};  // Alt and F4 down, then up in the other order
        for (int i = 0; i < 4; ++i) {
          keys[i].type = INPUT_KEYBOARD;
-         keys[i].ki.wVk = codes[i];
+         keys[i].ki.wVk = i == 1 || i == 2 ? VK_F4 : VK_MENU;
          keys[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
        }
        if (SendInput(4, keys, sizeof(INPUT)) != 4) throw Failure("SendInput refused the keys");
