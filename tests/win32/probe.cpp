@@ -263,7 +263,9 @@ int LabelDifference(Control label, const std::wstring& caption, COLORREF colour,
 
 // What a screen reader is told about the window's client area and each of its elements, one
 // "role|name|value|default action" a line, as the system's accessibility layer hands it over.
-std::string AccText(IAccessible* acc, const VARIANT& id, HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) {
+using AccGetter = HRESULT (STDMETHODCALLTYPE IAccessible::*)(VARIANT, BSTR*);
+
+std::string AccText(IAccessible* acc, const VARIANT& id, AccGetter get) {
   BSTR text = nullptr;
   std::string out;
   if (SUCCEEDED((acc->*get)(id, &text)) && text) out = Narrow(text);
@@ -275,7 +277,9 @@ std::string AccLine(IAccessible* acc, const VARIANT& id) {
   VARIANT role;
   VariantInit(&role);
   wchar_t roleText[64] = L"?";
-  if (SUCCEEDED(acc->get_accRole(id, &role)) && role.vt == VT_I4) GetRoleTextW(static_cast<DWORD>(role.lVal), roleText, 64);
+  if (SUCCEEDED(acc->get_accRole(id, &role)) && role.vt == VT_I4) {
+    GetRoleTextW(static_cast<DWORD>(role.lVal), roleText, 64);
+  }
   VariantClear(&role);
   return Narrow(roleText) + "|" + AccText(acc, id, &IAccessible::get_accName) + "|" +
          AccText(acc, id, &IAccessible::get_accValue) + "|" + AccText(acc, id, &IAccessible::get_accDefaultAction);
@@ -485,7 +489,9 @@ const std::map<std::string, Verb> kVerbs{
        }
        if (!(ex & WS_EX_APPWINDOW) || (ex & WS_EX_TOOLWINDOW)) throw Failure("no task-bar button");
        if (!(GetWindowLongW(Child("Text1"), GWL_EXSTYLE) & WS_EX_CLIENTEDGE)) throw Failure("Text1 not sunken");
-       if ((GetWindowLongW(Child("Combo1"), GWL_STYLE) & 3) != CBS_DROPDOWNLIST) throw Failure("Combo1 can be typed in");
+       if ((GetWindowLongW(Child("Combo1"), GWL_STYLE) & 3) != CBS_DROPDOWNLIST) {
+         throw Failure("Combo1 can be typed in");
+       }
        for (const char* b : {"Command1", "Command2"}) {
          if ((GetWindowLongW(Child(b), GWL_STYLE) & BS_TYPEMASK) != BS_PUSHBUTTON) {
            throw Failure(std::string(b) + " is a default button");
@@ -642,7 +648,8 @@ const std::map<std::string, Verb> kVerbs{
        }
        Mouse(from, MOUSEEVENTF_LEFTDOWN);
        Pause(300);
-       const int steps = std::max(1, static_cast<int>(std::max(std::labs(to.x - from.x), std::labs(to.y - from.y)) / 4));
+       const LONG longest = std::max(std::labs(to.x - from.x), std::labs(to.y - from.y));
+       const int steps = std::max(1, static_cast<int>(longest / 4));
        for (int i = 1; i <= steps; ++i, Pause(15)) {
          Mouse({from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps});
        }
@@ -795,7 +802,8 @@ const std::map<std::string, Verb> kVerbs{
        K32GetProcessMemoryInfo(process.get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
        std::printf("handles %lu gdi %lu user %lu workingset_kib %zu private_kib %zu\n", handles,
                    GetGuiResources(process.get(), GR_GDIOBJECTS), GetGuiResources(process.get(), GR_USEROBJECTS),
-                   static_cast<std::size_t>(memory.WorkingSetSize / 1024), static_cast<std::size_t>(memory.PrivateUsage / 1024));
+                   static_cast<std::size_t>(memory.WorkingSetSize / 1024),
+                   static_cast<std::size_t>(memory.PrivateUsage / 1024));
      }}},
     {"fill", {"|KIND|N  Text1's text := N UTF-16 units of KIND: nines, letters, control, unicode, exponent, hex, "
               "thirty", [](const Args& a) {
@@ -815,7 +823,8 @@ const std::map<std::string, Verb> kVerbs{
        SendBig(EM_SETSEL, 0, -1, "EM_SETSEL");
        SendBig(WM_PASTE, 0, 0, "WM_PASTE");
      }}},
-    {"start-timed", {"clicks Start; prints \"ms N title T text T\" of the box that answers, left open", [](const Args&) {
+    {"start-timed", {"clicks Start; prints \"ms N title T text T\" of the box that answers, left open",
+                     [](const Args&) {
        const DWORD pid = FormPid();
        HWND start = Child("Command1");
        const auto clicked = Clock::now();
