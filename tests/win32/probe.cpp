@@ -18,6 +18,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -139,6 +140,18 @@ HWND FindBox(const std::wstring& title = {}, DWORD pid = 0) {
     if (IsWindowVisible(box) && !other && ((title.empty() && !pid) || GetDlgItem(box, IDOK))) return box;
   }
   return nullptr;
+}
+
+// The text matches the pattern, whose '*' stands for any run of characters (the system's own words,
+// which differ from one Windows to another and from Wine's).
+bool Matches(std::string_view text, std::string_view pattern) {
+  const std::size_t star = pattern.find('*');
+  if (star == std::string_view::npos) return text == pattern;
+  if (text.substr(0, star) != pattern.substr(0, star)) return false;
+  for (std::size_t at = star; at <= text.size(); ++at) {
+    if (Matches(text.substr(at), pattern.substr(star + 1))) return true;
+  }
+  return false;
 }
 
 // The kind of icon a box shows, told by the colours of its picture on the screen.
@@ -418,6 +431,22 @@ void PlainWindow(const wchar_t* title, DWORD style, int w, int h, bool wait) {
   DestroyWindow(hwnd);
 }
 
+// Runs LoadLibraryW(dll) in a process on a thread of its own there, and waits for it. The system
+// DLLs sit at the same address in every process of one bitness, so the probe's LoadLibraryW is
+// the program's.
+bool Inject(HANDLE process, const std::wstring& dll) {
+  const SIZE_T bytes = (dll.size() + 1) * sizeof(wchar_t);
+  void* remote = VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  if (!remote || !WriteProcessMemory(process, remote, dll.c_str(), bytes, nullptr)) return false;
+  const auto load = reinterpret_cast<LPTHREAD_START_ROUTINE>(
+      reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW")));
+  HANDLE thread = CreateRemoteThread(process, nullptr, 0, load, remote, 0, nullptr);
+  DWORD loaded = 0;  // the module's handle, cut to 32 bits: zero when it did not load
+  const bool done = thread && WaitForSingleObject(thread, 30000) == WAIT_OBJECT_0 && GetExitCodeThread(thread, &loaded);
+  if (thread) CloseHandle(thread);
+  return done && loaded != 0;
+}
+
 struct Verb {
   const char* help;  // its fields after the verb, then what it does
   void (*run)(const Args&);
@@ -439,7 +468,7 @@ const std::map<std::string, Verb> kVerbs{
        GetWindowRect(form, &r);
        if (r.top != 0) throw Failure("first seen at " + RectText(r));
      }}},
-    {"box", {"|TITLE|TEXT|ICON  a message box says so, OK its only button", [](const Args& a) {
+    {"box", {"|TITLE|TEXT|ICON  a message box says so, OK its only button; a '*' in TEXT stands for any words", [](const Args& a) {
        const std::wstring title = Widen(a[1]);
        HWND box = nullptr;
        WaitFor([&](std::string& seen) {
@@ -452,7 +481,7 @@ const std::map<std::string, Verb> kVerbs{
        std::optional<std::string> text;
        Until("the box does not answer", [&] { return (text = TextOf(GetDlgItem(box, 0xFFFF), 1000)).has_value(); },
              30000);
-       if (text != a[2]) throw Failure("text '" + *text + "'");
+       if (!Matches(*text, a[2])) throw Failure("text '" + *text + "'");
        // The icon is read off the screen: with both cores busy the box may paint it seconds after
        // its text answers.
        WaitFor([&](std::string& seen) { return (seen = "icon " + IconKind(box)) == "icon " + a[3]; }, 30000);
@@ -591,7 +620,7 @@ const std::map<std::string, Verb> kVerbs{
        // The program may end before it answers.
        SendMessageTimeoutW(Form(), WM_ENDSESSION, a[1] == "1", why, SMTO_ABORTIFHUNG, 5000, &answer);
      }}},
-    {"fault", {"orvane-fault.dll, injected, faults now", [](const Args&) {
+    {"fault", {"the recorder, launched with ORVANE_FAULT, faults now", [](const Args&) {
        HANDLE asked = OpenEventW(EVENT_MODIFY_STATE, FALSE, L"Local\\OrvaneFault");
        if (!asked) throw Failure("no fault DLL waits in the program");
        SetEvent(asked);
@@ -725,16 +754,6 @@ const std::map<std::string, Verb> kVerbs{
          return found;
        });
      }}},
-    {"accessibles", {"prints every element, and each child window's own, for people", [](const Args&) {
-       ForEachAccessible([](IAccessible* acc, const VARIANT& id) { std::printf("%s\n", AccLine(acc, id).c_str()); });
-       // A child window's own object is what a reader gets when the focus comes there.
-       for (const auto& [name, id] : kChildIds) {
-         if (IAccessible* acc = AccessibleOf(Child(name))) {
-           std::printf("%s: %s\n", name.c_str(), AccLine(acc, Self()).c_str());
-           acc->Release();
-         }
-       }
-     }}},
     {"press", {"|NAME  a screen reader's default action on that element", [](const Args& a) {
        bool pressed = false;
        ForEachAccessible([&](IAccessible* acc, const VARIANT& id) {
@@ -823,22 +842,36 @@ const std::map<std::string, Verb> kVerbs{
        SendBig(EM_SETSEL, 0, -1, "EM_SETSEL");
        SendBig(WM_PASTE, 0, 0, "WM_PASTE");
      }}},
-    {"start-timed", {"clicks Start; prints \"ms N title T text T\" of the box that answers, left open",
-                     [](const Args&) {
-       const DWORD pid = FormPid();
-       HWND start = Child("Command1");
-       const auto clicked = Clock::now();
-       PostMessageW(start, BM_CLICK, 0, 0);
-       for (;; Pause(2)) {
-         HWND box = FindBox({}, pid);
-         const auto ms = std::chrono::duration<double, std::milli>(Clock::now() - clicked).count();
-         if (box) {
-           std::printf("ms %.0f title %s text %s\n", ms, TextOf(box).value_or("").c_str(),
-                       TextOf(GetDlgItem(box, 0xFFFF)).value_or("").c_str());
-           return;
-         }
-         if (ms > 10000) throw Failure("no box within 10 s of Start");
+    {"launch", {"|DLL|PROGRAM  starts PROGRAM with DLL loaded before its first instruction, and ends with it, with "
+                "its status (3: the DLL did not load); stopping the probe stops the program", [](const Args& a) {
+       HANDLE job = CreateJobObjectW(nullptr, nullptr);
+       JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+       limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+       if (!job || !SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+         FailWithError("no job for the program");
        }
+       wchar_t dll[MAX_PATH];
+       std::wstring command = L"\"" + Widen(a[2]) + L"\"";
+       STARTUPINFOW startup{};
+       startup.cb = sizeof startup;
+       PROCESS_INFORMATION process{};
+       const DWORD length = GetFullPathNameW(Widen(a[1]).c_str(), MAX_PATH, dll, nullptr);
+       if (length == 0 || length >= MAX_PATH ||
+           !CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                           &startup, &process)) {
+         FailWithError("cannot start " + a[2]);
+       }
+       if (!AssignProcessToJobObject(job, process.hProcess) || !Inject(process.hProcess, dll)) {
+         std::printf("FAIL %s did not load into the program (error %lu)\n", a[1].c_str(), GetLastError());
+         TerminateProcess(process.hProcess, 3);
+         std::exit(3);
+       }
+       ResumeThread(process.hThread);
+       WaitForSingleObject(process.hProcess, INFINITE);
+       DWORD status = 0;
+       GetExitCodeProcess(process.hProcess, &status);
+       std::fflush(stdout);
+       std::exit(static_cast<int>(status));
      }}},
     {"shot", {"|FILE  the whole screen as a 24-bit BMP", [](const Args& a) {
        const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);

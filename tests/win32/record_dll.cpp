@@ -1,6 +1,6 @@
-// orvane-record.dll: a test-only DLL that orvane-inject loads into the real Orvane.exe before its
-// first instruction. It points the program's import slots of the calls below at functions of its
-// own, which write each call to the file named by ORVANE_RECORD, one line a call:
+// orvane-record.dll: a test-only DLL that the probe's "launch" loads into the real Orvane.exe
+// before its first instruction. It points the program's import slots of the calls below at
+// functions of its own, which write each call to the file named by ORVANE_RECORD, one a line:
 //
 //   <ms since the load> <Name>(<argument>,...) = <answer>
 //
@@ -256,6 +256,6 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, void*) {
   }
   if (GetEnvironmentVariableW(L"ORVANE_REFUSE", refusal, 16)) gRefusal = std::wcstoul(refusal, nullptr, 10);
   ArmFault();
-  // Failing the load fails the launch: orvane-inject then ends the program before it runs.
+  // Failing the load fails the launch: the probe then ends the program before it runs.
   return PatchImports() ? TRUE : FALSE;
 }
