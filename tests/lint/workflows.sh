@@ -61,7 +61,7 @@ for job_id, job in (doc.get("jobs") or {}).items():
 PY
 }
 
-# check_workflow FILE: actionlint's findings and shellcheck's in its bash steps, into $work/workflow.log.
+# check_workflow FILE: actionlint's findings, then shellcheck's in its bash steps; fails on any.
 check_workflow() {
   local file=$1 dir steps
   dir=$(fetch_actionlint) || return 1
