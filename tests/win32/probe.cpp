@@ -5,7 +5,6 @@
 // cannot read ends it with 2. Waiting steps poll, since posted clicks and ticks are handled later.
 #include <windows.h>
 #include <oleacc.h>
-#include <psapi.h>
 
 #include <algorithm>
 #include <chrono>
@@ -298,24 +297,14 @@ std::string AccLine(IAccessible* acc, const VARIANT& id) {
          AccText(acc, id, &IAccessible::get_accValue) + "|" + AccText(acc, id, &IAccessible::get_accDefaultAction);
 }
 
-VARIANT Self() {
-  VARIANT self;
-  self.vt = VT_I4;
-  self.lVal = CHILDID_SELF;
-  return self;
-}
-
-IAccessible* AccessibleOf(HWND hwnd) {
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  void* acc = nullptr;
-  const HRESULT hr = AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible), &acc);
-  return SUCCEEDED(hr) ? static_cast<IAccessible*>(acc) : nullptr;
-}
-
 // Calls `each` with the object and child id of every element of the form's client area.
 void ForEachAccessible(const std::function<void(IAccessible*, const VARIANT&)>& each) {
-  IAccessible* form = AccessibleOf(Form());
-  if (!form) throw Failure("no accessible object for the window");
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  IAccessible* form = nullptr;
+  if (FAILED(AccessibleObjectFromWindow(Form(), static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
+                                        reinterpret_cast<void**>(&form)))) {
+    throw Failure("no accessible object for the window");
+  }
   long count = 0;
   form->get_accChildCount(&count);
   std::vector<VARIANT> children(static_cast<std::size_t>(count));
@@ -326,7 +315,10 @@ void ForEachAccessible(const std::function<void(IAccessible*, const VARIANT&)>& 
     IAccessible* own = nullptr;
     if (child.vt == VT_DISPATCH && child.pdispVal &&
         SUCCEEDED(child.pdispVal->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&own)))) {
-      each(own, Self());
+      VARIANT self;
+      self.vt = VT_I4;
+      self.lVal = CHILDID_SELF;
+      each(own, self);
       own->Release();
     } else if (child.vt == VT_I4) {
       each(form, child);
@@ -811,18 +803,6 @@ const std::map<std::string, Verb> kVerbs{
          std::printf("%s %s '%s' %s\n", name.c_str(), RectText(ClientRectOf(c)).c_str(),
                      TextOf(c, 10000).value_or("?").c_str(), IsWindowEnabled(c) ? "enabled" : "disabled");
        }
-     }}},
-    {"stat", {"prints \"handles N gdi N user N workingset_kib N private_kib N\" of the program", [](const Args&) {
-       const auto process = OpenProgram(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ);
-       DWORD handles = 0;
-       GetProcessHandleCount(process.get(), &handles);
-       PROCESS_MEMORY_COUNTERS_EX memory{};
-       memory.cb = sizeof memory;
-       K32GetProcessMemoryInfo(process.get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
-       std::printf("handles %lu gdi %lu user %lu workingset_kib %zu private_kib %zu\n", handles,
-                   GetGuiResources(process.get(), GR_GDIOBJECTS), GetGuiResources(process.get(), GR_USEROBJECTS),
-                   static_cast<std::size_t>(memory.WorkingSetSize / 1024),
-                   static_cast<std::size_t>(memory.PrivateUsage / 1024));
      }}},
     {"fill", {"|KIND|N  Text1's text := N UTF-16 units of KIND: nines, letters, control, unicode, exponent, hex, "
               "thirty", [](const Args& a) {
