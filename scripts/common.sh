@@ -25,8 +25,14 @@ install_packages() {
     list=$(package_list "$list") || exit 2
     while read -r p; do wanted+=("$p"); done < <(grep -v -E '^\s*(#|$)' "$list")
   done
+  # A name that an installed package provides is there too, as apt itself counts it: Node.js from
+  # another source than Debian provides npm, which apt would otherwise install over it.
+  local provided
+  provided=$(dpkg-query -W -f='${db:Status-Status} ${Provides}\n' 2>/dev/null |
+    sed -n 's/^installed //p' | tr ',' '\n' | sed -E 's/\(.*\)//; s/^ +//; s/ +$//')
   for p in "${wanted[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
+      grep -qxF -- "$p" <<<"$provided" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
 

@@ -115,6 +115,20 @@ e2e_finish() {
   [ "$failed" -eq 0 ]
 }
 
+# ---------------------------------------------------------------- screenshots
+# pixel IMAGE X Y: "r,g,b" of one pixel, 0 to 255.
+pixel() {
+  convert "$1" -format "%[fx:int(255*p{$2,$3}.r+0.5)],%[fx:int(255*p{$2,$3}.g+0.5)],%[fx:int(255*p{$2,$3}.b+0.5)]" info:
+}
+
+# near "r,g,b" "r,g,b" [TOLERANCE]: the two colours differ by at most TOLERANCE (12) per channel.
+near() {
+  local IFS=, a b c d e f t=${3:-12}
+  read -r a b c <<<"$1"
+  read -r d e f <<<"$2"
+  [ $(((a - d) * (a - d) <= t * t && (b - e) * (b - e) <= t * t && (c - f) * (c - f) <= t * t)) -eq 1 ]
+}
+
 # ---------------------------------------------------------------- a private X display
 # start_display [WxH] [XVFB ARGUMENT...]: Xvfb on a display number it picks itself; exports
 # DISPLAY. A busy machine may take seconds to start it: waited for, not slept for.

@@ -27,6 +27,7 @@
   e2e_mock.py press PID NAME         a screen reader's "Press" on the object named NAME
   e2e_mock.py states PID ROLE        prints which of enabled, focused, sensitive the object of
                                      role ROLE has; "focused PID" the "role: name" of the focused
+                                     one (widgets; not a transient item of the list's popup)
 
 Refuses to talk to any bus but a private one in /tmp: the real logind must never be asked.
 """
@@ -142,11 +143,16 @@ def described(node):
 
 # AT-SPI's state bits that a screen reader reads to tell a locked control and the focus.
 STATES = {8: 'enabled', 12: 'focused', 24: 'sensitive'}
+TRANSIENT = 28
+
+
+def state_bits(node):
+    low, high = node.GetState(dbus_interface='org.a11y.atspi.Accessible')
+    return int(low) | (int(high) << 32)
 
 
 def states(node):
-    low, high = node.GetState(dbus_interface='org.a11y.atspi.Accessible')
-    bits = int(low) | (int(high) << 32)
+    bits = state_bits(node)
     return [name for bit, name in sorted(STATES.items()) if bits >> bit & 1]
 
 
@@ -259,8 +265,11 @@ def main(argv):
             sys.exit(f'e2e_mock: no accessible object of role {argv[3]!r}')
         print(' '.join(states(found[0])))
     elif command == 'focused':
+        # Qt leaves the current item of the list's popup marked focused after the popup has
+        # closed; that item is transient (a row of the popup's view, not a widget), and Tab never
+        # reaches it.
         for role, label, node in accessibles(int(argv[2])):
-            if 'focused' in states(node):
+            if 'focused' in states(node) and not state_bits(node) >> TRANSIENT & 1:
                 print(f'{role}: {label}')
     elif command == 'press':
         _, node = named(int(argv[2]), argv[3])

@@ -1,81 +1,96 @@
-// orvane-probe: drives and reads Orvane.exe's window from outside, under Wine, for the
-// end-to-end suite. Every argument is one step, its fields separated by '|'
-// ("text|Form1|Orvane (30 - 0)"). Steps run in order; the first that fails ends the probe with
-// exit code 1 and says why. Waiting steps poll, since posted clicks and ticks are handled later.
+// orvane-probe: drives and reads Orvane.exe's window from outside, under Wine or on Windows, for
+// the end-to-end and robustness suites and the bench. Every argument is one step, its fields
+// separated by '|' ("text|Form1|Orvane (30 - 0)"); the first field is a verb of the table below.
+// Steps run in order; the first that fails ends the probe with exit code 1 and says why, one it
+// cannot read ends it with 2. Waiting steps poll, since posted clicks and ticks are handled later.
 #include <windows.h>
 #include <oleacc.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <map>
+#include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 #include "form/layout.h"
+#include "form/renditions.h"
 #include "window/win32/fonts_win32.h"
 #include "window/win32/handles_win32.h"
-#include "form/renditions.h"
 #include "window/win32/text_win32.h"
 
 namespace {
 
 using namespace orvane;
 using orvane::win32::Narrow;
+using orvane::win32::Widen;
+using Clock = std::chrono::steady_clock;
 
 struct Failure : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-std::wstring Widen(const std::string& s) {
-  if (s.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  std::wstring w(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-  return w;
+[[noreturn]] void FailWithError(const std::string& what) {
+  throw Failure(what + ": error " + std::to_string(GetLastError()));
 }
 
-std::vector<std::string> Split(const std::string& s, char sep) {
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t at = s.find(sep, start);
-    parts.push_back(s.substr(start, at == std::string::npos ? std::string::npos : at - start));
-    if (at == std::string::npos) return parts;
-    start = at + 1;
+// A step's fields, [0] its verb. A missing field is a mistake in the step, not a failure.
+struct Args {
+  std::vector<std::string> f;
+  const std::string& operator[](std::size_t i) const {
+    if (i >= f.size()) throw std::invalid_argument(f[0] + ": missing argument");
+    return f[i];
   }
-}
+  std::string Or(std::size_t i) const { return i < f.size() ? f[i] : std::string(); }
+  int Int(std::size_t i) const { return std::stoi((*this)[i]); }
+};
+
+void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 // Polls until the check holds; on time-out fails with what the last look saw.
 void WaitFor(const std::function<bool(std::string&)>& check, int timeoutMs = 5000) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  std::string seen;
-  for (;;) {
-    seen.clear();
+  const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (std::string seen;; seen.clear()) {
     if (check(seen)) return;
-    if (std::chrono::steady_clock::now() > end) throw Failure(seen);
-    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    if (Clock::now() > end) throw Failure(seen);
+    Pause(30);
   }
 }
 
-// A window's text, asked of its own thread; false when that thread does not answer in time.
-bool TryTextOf(HWND hwnd, std::wstring& text, UINT timeoutMs = 3000) {
-  wchar_t buffer[1024] = {};
-  DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
-                           timeoutMs, &copied)) {
-    return false;
-  }
-  text.assign(buffer, copied);
-  return true;
+// The same for a check that sees nothing worth telling: `unless` is what fails.
+void Until(const std::string& unless, const std::function<bool()>& holds, int timeoutMs = 5000) {
+  WaitFor([&](std::string& seen) { return seen = unless, holds(); }, timeoutMs);
 }
 
-std::wstring TextOf(HWND hwnd) {
-  std::wstring text;
-  if (!TryTextOf(hwnd, text, 10000)) throw Failure("no answer to WM_GETTEXT");
-  return text;
+// A window's text, asked of its own thread; none when that thread does not answer in time.
+std::optional<std::string> TextOf(HWND hwnd, UINT timeoutMs = 3000) {
+  wchar_t text[1024] = {};
+  DWORD_PTR n = 0;
+  if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, timeoutMs, &n)) {
+    return std::nullopt;
+  }
+  return Narrow(std::wstring_view(text, n));
+}
+
+std::wstring ClassOf(HWND hwnd) {
+  wchar_t cls[64] = {};
+  GetClassNameW(hwnd, cls, 64);
+  return cls;
+}
+
+// The top-level windows of a class, shown or not, front to back.
+std::vector<HWND> TopWindows(const std::wstring& cls) {
+  std::vector<HWND> found;
+  for (HWND h = nullptr; (h = FindWindowExW(nullptr, h, cls.c_str(), nullptr));) found.push_back(h);
+  return found;
 }
 
 HWND Form() {
@@ -85,17 +100,23 @@ HWND Form() {
 }
 
 HWND WaitForm() {
-  HWND form = nullptr;
-  WaitFor([&](std::string& seen) {
-    form = FindWindowW(L"OrvaneForm1", nullptr);
-    seen = "no window of class OrvaneForm1";
-    return form != nullptr;
-  }, 20000);
-  return form;
+  Until("no window of class OrvaneForm1", [] { return FindWindowW(L"OrvaneForm1", nullptr) != nullptr; }, 20000);
+  return Form();
 }
 
-const std::map<std::string, int> kChildIds{
-    {"Text1", 101}, {"Combo1", 102}, {"Command1", 103}, {"Command2", 104}};
+DWORD FormPid() {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(Form(), &pid);
+  return pid;
+}
+
+std::unique_ptr<void, decltype(&CloseHandle)> OpenProgram(DWORD access) {
+  HANDLE process = OpenProcess(access, FALSE, FormPid());
+  if (!process) FailWithError("cannot open the program's process");
+  return {process, &CloseHandle};
+}
+
+const std::map<std::string, int> kChildIds{{"Text1", 101}, {"Combo1", 102}, {"Command1", 103}, {"Command2", 104}};
 
 HWND Child(const std::string& name) {
   if (name == "Form1") return Form();
@@ -106,64 +127,53 @@ HWND Child(const std::string& name) {
   return hwnd;
 }
 
-int Number(const std::string& s) { return std::stoi(s); }
-
-struct BoxSearch {
-  std::wstring title;  // empty: any box
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchBox(HWND hwnd, LPARAM lp) {
-  auto* s = reinterpret_cast<BoxSearch*>(lp);
-  wchar_t cls[64] = {};
-  GetClassNameW(hwnd, cls, 64);
-  wchar_t text[256] = {};
-  GetWindowTextW(hwnd, text, 256);
-  if (std::wstring(cls) != L"#32770" || !IsWindowVisible(hwnd)) return TRUE;
-  if (!s->title.empty() && (text != s->title || !GetDlgItem(hwnd, IDOK))) return TRUE;
-  s->found = hwnd;
-  return FALSE;
+// The first visible message box. Asked by title or by process, only a whole one (its OK button
+// made) with that title or of that process.
+HWND FindBox(const std::wstring& title = {}, DWORD pid = 0) {
+  for (HWND box : TopWindows(L"#32770")) {
+    wchar_t text[256] = {};
+    DWORD owner = 0;
+    GetWindowTextW(box, text, 256);
+    GetWindowThreadProcessId(box, &owner);
+    const bool other = (!title.empty() && text != title) || (pid && owner != pid);
+    if (IsWindowVisible(box) && !other && ((title.empty() && !pid) || GetDlgItem(box, IDOK))) return box;
+  }
+  return nullptr;
 }
 
-// The message box with this title, once its OK button exists.
-HWND FindBox(const std::wstring& title) {
-  BoxSearch search{title};
-  EnumWindows(MatchBox, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-HWND AnyBox() {
-  BoxSearch search{};
-  EnumWindows(MatchBox, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+// The text matches the pattern, whose '*' stands for any run of characters (the system's own words,
+// which differ from one Windows to another and from Wine's).
+bool Matches(std::string_view text, std::string_view pattern) {
+  const std::size_t star = pattern.find('*');
+  if (star == std::string_view::npos) return text == pattern;
+  if (text.substr(0, star) != pattern.substr(0, star)) return false;
+  for (std::size_t at = star; at <= text.size(); ++at) {
+    if (Matches(text.substr(at), pattern.substr(star + 1))) return true;
+  }
+  return false;
 }
 
 // The kind of icon a box shows, told by the colours of its picture on the screen.
 std::string IconKind(HWND box) {
   HWND icon = nullptr;
-  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    wchar_t cls[32] = {};
-    GetClassNameW(child, cls, 32);
-    if (_wcsicmp(cls, L"Static") == 0 && (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON &&
-        IsWindowVisible(child)) {
-      icon = child;
-    }
+  for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    const bool isIcon = (GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
+    if (_wcsicmp(ClassOf(c).c_str(), L"Static") == 0 && isIcon && IsWindowVisible(c)) icon = c;
   }
   if (!icon) return "none";
   RECT r{};
   GetWindowRect(icon, &r);
-  HDC screen = GetDC(nullptr);
+  win32::ScreenDc screen;
   int yellow = 0, blue = 0, red = 0;
   for (int y = r.top; y < r.bottom; ++y) {
     for (int x = r.left; x < r.right; ++x) {
-      const COLORREF c = GetPixel(screen, x, y);
+      const COLORREF c = GetPixel(screen.get(), x, y);
       const int R = GetRValue(c), G = GetGValue(c), B = GetBValue(c);
       if (R > 200 && G > 100 && B < 90) ++yellow;
       else if (B > 150 && R < 110) ++blue;
       else if (R > 170 && G < 90 && B < 90) ++red;
     }
   }
-  ReleaseDC(nullptr, screen);
   if (yellow > blue && yellow > red) return "exclamation";
   if (blue > yellow && blue > red) return "information";
   if (red > 0) return "error";
@@ -182,36 +192,31 @@ std::string RectText(const RECT& r) {
          std::to_string(r.bottom - r.top);
 }
 
-DWORD FormThread() { return GetWindowThreadProcessId(Form(), nullptr); }
+// A point of the window's client area, on the screen.
+POINT OnScreen(int x, int y) {
+  POINT p{x, y};
+  ClientToScreen(Form(), &p);
+  return p;
+}
 
 HWND FocusedWindow() {
   GUITHREADINFO info{};
   info.cbSize = sizeof info;
-  GetGUIThreadInfo(FormThread(), &info);
+  GetGUIThreadInfo(GetWindowThreadProcessId(Form(), nullptr), &info);
   return info.hwndFocus;
 }
 
-LPARAM ClientPoint(const std::string& x, const std::string& y) {
-  return MAKELPARAM(Number(x), Number(y));
-}
+bool HasFocus(HWND want, HWND focus) { return focus == want || IsChild(want, focus); }
 
-// The program file behind the window, to read its picture from.
-std::wstring ProgramFile() {
-  DWORD pid = 0;
-  GetWindowThreadProcessId(Form(), &pid);
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-  if (!process) throw Failure("cannot open the program's process");
-  wchar_t path[MAX_PATH] = {};
-  DWORD size = MAX_PATH;
-  const BOOL ok = QueryFullProcessImageNameW(process, 0, path, &size);
-  CloseHandle(process);
-  if (!ok) throw Failure("cannot read the program's file name");
-  return path;
+// A key typed to whatever has the focus, as the keyboard would post it; answers that window.
+HWND PressOnFocus(WPARAM key, UINT scanCode) {
+  HWND focus = FocusedWindow();
+  if (!focus) throw Failure("nothing has the focus");
+  const UINT bits = 1u | scanCode << 16;
+  PostMessageW(focus, WM_KEYDOWN, key, static_cast<LPARAM>(bits));
+  PostMessageW(focus, WM_KEYUP, key, static_cast<LPARAM>(bits | 0xC0000000u));
+  return focus;
 }
-
-const std::map<std::string, Control> kLabels{
-    {"Label2", Control::Label2}, {"Label3", Control::Label3}, {"Label5", Control::Label5},
-    {"Label6", Control::Label6}, {"Label7", Control::Label7}};
 
 // Compares what the screen shows in a label's box with the program's own picture and the
 // expected caption drawn over it in the label's font and the given colour. Only at 96 DPI.
@@ -226,15 +231,20 @@ int LabelDifference(Control label, const std::wstring& caption, COLORREF colour,
   win32::UniqueMemoryDc shown(CreateCompatibleDC(screen.get()));
   win32::UniqueBitmap shownBits(CreateCompatibleBitmap(screen.get(), w, h));
   win32::SelectedObject s1(shown.get(), shownBits.get());
-  POINT corner{box.left, box.top};
-  ClientToScreen(Form(), &corner);
+  const POINT corner = OnScreen(box.left, box.top);
   BitBlt(shown.get(), 0, 0, w, h, screen.get(), corner.x, corner.y, SRCCOPY);
 
-  HMODULE program = LoadLibraryExW(ProgramFile().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  // The program file behind the window, to read its picture from.
+  wchar_t path[MAX_PATH] = {};
+  DWORD size = MAX_PATH;
+  if (!QueryFullProcessImageNameW(OpenProgram(PROCESS_QUERY_LIMITED_INFORMATION).get(), 0, path, &size)) {
+    throw Failure("cannot read the program's file name");
+  }
+  const win32::UniqueModule program(
+      LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
   if (!program) throw Failure("cannot load the program's resources");
-  win32::UniqueBitmap picture(static_cast<HBITMAP>(
-      LoadImageW(program, MAKEINTRESOURCEW(layout::kRenditions.front().resource), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-  FreeLibrary(program);
+  win32::UniqueBitmap picture(static_cast<HBITMAP>(LoadImageW(
+      program.get(), MAKEINTRESOURCEW(layout::kRenditions.front().resource), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
   if (!picture) throw Failure("no picture in the program");
   win32::UniqueMemoryDc pictureDc(CreateCompatibleDC(screen.get()));
   win32::SelectedObject s2(pictureDc.get(), picture.get());
@@ -255,11 +265,9 @@ int LabelDifference(Control label, const std::wstring& caption, COLORREF colour,
     for (int x = 0; x < w; ++x) {
       const COLORREF a = GetPixel(shown.get(), x, y), b = GetPixel(expected.get(), x, y);
       // The white key shows what lies behind: compare only where the picture is not white.
-      if (GetPixel(pictureDc.get(), box.left + x, box.top + y) == RGB(255, 255, 255) && b == RGB(255, 255, 255)) continue;
-      if (a != b) {
-        if (differences == 0) where = "first at +" + std::to_string(x) + "+" + std::to_string(y);
-        ++differences;
-      }
+      const bool key = GetPixel(pictureDc.get(), box.left + x, box.top + y) == RGB(255, 255, 255);
+      if ((key && b == RGB(255, 255, 255)) || a == b) continue;
+      if (differences++ == 0) where = "first at +" + std::to_string(x) + "+" + std::to_string(y);
     }
   }
   return differences;
@@ -267,7 +275,9 @@ int LabelDifference(Control label, const std::wstring& caption, COLORREF colour,
 
 // What a screen reader is told about the window's client area and each of its elements, one
 // "role|name|value|default action" a line, as the system's accessibility layer hands it over.
-std::string AccText(IAccessible* acc, const VARIANT& id, HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) {
+using AccGetter = HRESULT (STDMETHODCALLTYPE IAccessible::*)(VARIANT, BSTR*);
+
+std::string AccText(IAccessible* acc, const VARIANT& id, AccGetter get) {
   BSTR text = nullptr;
   std::string out;
   if (SUCCEEDED((acc->*get)(id, &text)) && text) out = Narrow(text);
@@ -278,16 +288,13 @@ std::string AccText(IAccessible* acc, const VARIANT& id, HRESULT (STDMETHODCALLT
 std::string AccLine(IAccessible* acc, const VARIANT& id) {
   VARIANT role;
   VariantInit(&role);
-  std::string roleText = "?";
+  wchar_t roleText[64] = L"?";
   if (SUCCEEDED(acc->get_accRole(id, &role)) && role.vt == VT_I4) {
-    wchar_t name[64] = {};
-    GetRoleTextW(static_cast<DWORD>(role.lVal), name, 64);
-    roleText = Narrow(name);
+    GetRoleTextW(static_cast<DWORD>(role.lVal), roleText, 64);
   }
   VariantClear(&role);
-  return roleText + "|" + AccText(acc, id, &IAccessible::get_accName) + "|" +
-         AccText(acc, id, &IAccessible::get_accValue) + "|" +
-         AccText(acc, id, &IAccessible::get_accDefaultAction);
+  return Narrow(roleText) + "|" + AccText(acc, id, &IAccessible::get_accName) + "|" +
+         AccText(acc, id, &IAccessible::get_accValue) + "|" + AccText(acc, id, &IAccessible::get_accDefaultAction);
 }
 
 // Calls `each` with the object and child id of every element of the form's client area.
@@ -336,11 +343,9 @@ void CALLBACK OnLiveEvent(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG chi
 }
 
 void PumpFor(int ms) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (std::chrono::steady_clock::now() < end) {
+  for (const auto end = Clock::now() + std::chrono::milliseconds(ms); Clock::now() < end;) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 30, QS_ALLINPUT);
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    for (MSG msg; PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&msg);
   }
 }
 
@@ -360,405 +365,518 @@ std::string EventName(const LiveEvent& e) {
   return name;
 }
 
-void Step(const std::vector<std::string>& f) {
-  const std::string& op = f[0];
-  const auto arg = [&](std::size_t i) -> const std::string& {
-    if (i >= f.size()) throw std::invalid_argument(op + ": missing argument");
-    return f[i];
-  };
-
-  if (op == "form-hidden") {  // created, not yet shown, not yet layered
-    HWND form = WaitForm();
-    if (IsWindowVisible(form)) throw Failure("the window is visible");
-    if (GetWindowLongW(form, GWL_EXSTYLE) & WS_EX_LAYERED) throw Failure("already layered");
-  } else if (op == "box") {  // box|title|text|icon
-    const std::wstring title = Widen(arg(1));
-    HWND box = nullptr;
-    WaitFor([&](std::string& seen) {
-      box = FindBox(title);
-      HWND other = AnyBox();
-      std::wstring otherTitle;
-      seen = other && TryTextOf(other, otherTitle, 500) ? "a box titled '" + Narrow(otherTitle) + "'"
-                                                         : "no message box";
-      return box != nullptr;
-    }, 30000);
-    // A program that has just started may take its time to answer.
-    std::wstring text;
-    WaitFor([&](std::string& seen) {
-      seen = "the box does not answer";
-      return TryTextOf(GetDlgItem(box, 0xFFFF), text, 1000);
-    }, 30000);
-    if (Narrow(text) != arg(2)) throw Failure("text '" + Narrow(text) + "'");
-    // The icon is read off the screen: with both cores busy the box may paint it seconds after
-    // its text answers.
-    std::string icon;
-    WaitFor([&](std::string& seen) {
-      icon = IconKind(box);
-      seen = "icon " + icon;
-      return icon == arg(3);
-    }, 30000);
-    for (int id : {IDCANCEL, IDYES, IDNO, IDRETRY, IDABORT, IDIGNORE}) {
-      HWND button = GetDlgItem(box, id);
-      if (button && IsWindowVisible(button)) throw Failure("a button besides OK: id " + std::to_string(id));
-    }
-  } else if (op == "dismiss") {  // dismiss|ok|close|escape: the open box
-    HWND box = AnyBox();
-    if (!box) throw Failure("no message box");
-    if (arg(1) == "ok") {
-      PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
-    } else if (arg(1) == "close") {
-      PostMessageW(box, WM_SYSCOMMAND, SC_CLOSE, 0);
-    } else if (arg(1) == "escape") {
-      PostMessageW(GetDlgItem(box, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
-    } else {
-      throw std::invalid_argument("dismiss how? " + arg(1));
-    }
-    WaitFor([&](std::string& seen) {
-      seen = "the box is still open";
-      return !IsWindow(box) || !IsWindowVisible(box);
-    });
-  } else if (op == "no-box") {
-    HWND box = AnyBox();
-    std::wstring title;
-    if (box) throw Failure("a box is open: '" + (TryTextOf(box, title) ? Narrow(title) : "?") + "'");
-  } else if (op == "visible") {
-    WaitFor([&](std::string& seen) {
-      seen = "the window is hidden";
-      return IsWindowVisible(WaitForm()) != FALSE;
-    });
-  } else if (op == "visible-at-top") {  // shown, and at the top from the moment it is seen
-    HWND form = WaitForm();
-    WaitFor([&](std::string& seen) {
-      seen = "the window is hidden";
-      return IsWindowVisible(form) != FALSE;
-    });
-    RECT r{};
-    GetWindowRect(form, &r);
-    if (r.top != 0) throw Failure("first seen at " + RectText(r));
-  } else if (op == "layered") {  // the white colour key, alone
-    HWND form = Form();
-    if (!(GetWindowLongW(form, GWL_EXSTYLE) & WS_EX_LAYERED)) throw Failure("not layered");
-    COLORREF key = 0;
-    BYTE alpha = 0;
-    DWORD flags = 0;
-    if (!GetLayeredWindowAttributes(form, &key, &alpha, &flags)) throw Failure("no layered attributes");
-    if (key != RGB(255, 255, 255) || flags != LWA_COLORKEY) {
-      throw Failure("key " + std::to_string(key) + " flags " + std::to_string(flags));
-    }
-  } else if (op == "styles") {  // frame, task bar, control styles
-    HWND form = Form();
-    const LONG style = GetWindowLongW(form, GWL_STYLE);
-    const LONG ex = GetWindowLongW(form, GWL_EXSTYLE);
-    if (!(style & WS_POPUP) || (style & (WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX))) {
-      throw Failure("window style " + std::to_string(style));
-    }
-    if (!(ex & WS_EX_APPWINDOW) || (ex & WS_EX_TOOLWINDOW)) throw Failure("no task-bar button");
-    if (!(GetWindowLongW(Child("Text1"), GWL_EXSTYLE) & WS_EX_CLIENTEDGE)) throw Failure("Text1 not sunken");
-    if ((GetWindowLongW(Child("Combo1"), GWL_STYLE) & 3) != CBS_DROPDOWNLIST) throw Failure("Combo1 can be typed in");
-    for (const char* b : {"Command1", "Command2"}) {
-      if ((GetWindowLongW(Child(b), GWL_STYLE) & BS_TYPEMASK) != BS_PUSHBUTTON) {
-        throw Failure(std::string(b) + " is a default button");
-      }
-    }
-  } else if (op == "window") {  // window|x or center|y|w|h
-    WaitFor([&](std::string& seen) {
-      RECT r{};
-      GetWindowRect(Form(), &r);
-      const int w = Number(arg(3)), h = Number(arg(4));
-      const int x = arg(1) == "center" ? (GetSystemMetrics(SM_CXSCREEN) - w) / 2 : Number(arg(1));
-      seen = "window at " + RectText(r) + ", screen " + std::to_string(GetSystemMetrics(SM_CXSCREEN));
-      return r.left == x && r.top == Number(arg(2)) && r.right - r.left == w && r.bottom - r.top == h;
-    }, 3000);
-  } else if (op == "place") {  // place|name|x|y|w|h, from the client area's corner
-    const RECT r = ClientRectOf(Child(arg(1)));
-    const RECT want{Number(arg(2)), Number(arg(3)), Number(arg(2)) + Number(arg(4)), Number(arg(3)) + Number(arg(5))};
-    if (!EqualRect(&r, &want)) throw Failure(arg(1) + " at " + RectText(r));
-  } else if (op == "text") {  // text|name|expected
-    HWND hwnd = Child(arg(1));
-    const std::string want = f.size() > 2 ? f[2] : "";
-    WaitFor([&](std::string& seen) {
-      std::wstring text;
-      if (!TryTextOf(hwnd, text)) {
-        seen = arg(1) + " does not answer";
-        return false;
-      }
-      seen = arg(1) + " reads '" + Narrow(text) + "'";
-      return Narrow(text) == want;
-    }, 5000);
-  } else if (op == "enabled") {  // enabled|name|1 or 0
-    HWND hwnd = Child(arg(1));
-    WaitFor([&](std::string& seen) {
-      const bool on = IsWindowEnabled(hwnd) != FALSE;
-      seen = arg(1) + (on ? " is enabled" : " is disabled");
-      return on == (arg(2) == "1");
-    }, 4000);
-  } else if (op == "items") {  // items|a,b,c
-    HWND combo = Child("Combo1");
-    std::string got;
-    const LRESULT n = SendMessageW(combo, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < n; ++i) {
-      wchar_t item[128] = {};
-      SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item));
-      got += (i ? "," : "") + Narrow(item);
-    }
-    if (got != arg(1)) throw Failure("items " + got);
-  } else if (op == "listindex") {
-    HWND combo = Child("Combo1");
-    WaitFor([&](std::string& seen) {
-      const LRESULT i = SendMessageW(combo, CB_GETCURSEL, 0, 0);
-      seen = "index " + std::to_string(i);
-      return i == Number(arg(1));
-    }, 3000);
-  } else if (op == "select") {
-    SendMessageW(Child("Combo1"), CB_SETCURSEL, static_cast<WPARAM>(Number(arg(1))), 0);
-  } else if (op == "settext") {  // settext|name|text
-    const std::wstring text = Widen(f.size() > 2 ? f[2] : "");
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(Child(arg(1)), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
-                        SMTO_ABORTIFHUNG, 3000, &result);
-  } else if (op == "click") {
-    PostMessageW(Child(arg(1)), BM_CLICK, 0, 0);
-  } else if (op == "tick") {  // tick|timer id|count
-    for (int i = 0; i < Number(arg(2)); ++i) {
-      PostMessageW(Form(), WM_TIMER, static_cast<WPARAM>(Number(arg(1))), 0);
-    }
-  } else if (op == "focus") {  // focus|name
-    HWND want = Child(arg(1));
-    WaitFor([&](std::string& seen) {
-      HWND focus = FocusedWindow();
-      seen = "focus on " + std::to_string(reinterpret_cast<std::uintptr_t>(focus));
-      for (const auto& [name, id] : kChildIds) {
-        if (focus == GetDlgItem(Form(), id) || IsChild(GetDlgItem(Form(), id), focus)) seen = "focus on " + name;
-      }
-      return focus == want || IsChild(want, focus);
-    }, 3000);
-  } else if (op == "tab") {  // the Tab key, to whatever has the focus
-    HWND focus = FocusedWindow();
-    if (!focus) throw Failure("nothing has the focus");
-    PostMessageW(focus, WM_KEYDOWN, VK_TAB, 0x000F0001);
-    PostMessageW(focus, WM_KEYUP, VK_TAB, static_cast<LPARAM>(0xC00F0001u));
-  } else if (op == "enter") {  // the Enter key, to whatever has the focus
-    HWND focus = FocusedWindow();
-    if (!focus) throw Failure("nothing has the focus");
-    PostMessageW(focus, WM_KEYDOWN, VK_RETURN, 0x001C0001);
-    PostMessageW(focus, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC01C0001u));
-  } else if (op == "end-session") {  // end-session|1 or 0|lParam in hex: the system asks, then
-    // ends the session (1) or calls the end off (0); lParam 1 is the Restart Manager's close
-    const LPARAM why = static_cast<LPARAM>(std::stoul(arg(2), nullptr, 16));
-    DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutW(Form(), WM_QUERYENDSESSION, 0, why, SMTO_ABORTIFHUNG, 5000, &answer)) {
-      throw Failure("no answer to WM_QUERYENDSESSION");
-    }
-    if (answer != TRUE) throw Failure("the session's end refused");
-    // The program may end before it answers.
-    SendMessageTimeoutW(Form(), WM_ENDSESSION, arg(1) == "1", why, SMTO_ABORTIFHUNG, 5000, &answer);
-  } else if (op == "fault") {  // orvane-fault.dll, injected, faults now
-    HANDLE asked = OpenEventW(EVENT_MODIFY_STATE, FALSE, L"Local\\OrvaneFault");
-    if (!asked) throw Failure("no fault DLL waits in the program");
-    SetEvent(asked);
-    CloseHandle(asked);
-  } else if (op == "count") {  // count|form or box|N: so many Orvane windows (shown or not) or boxes
-    const bool forms = arg(1) == "form";
-    int n = 0;
-    for (HWND hwnd = GetTopWindow(nullptr); hwnd; hwnd = GetWindow(hwnd, GW_HWNDNEXT)) {
-      wchar_t cls[64] = {};
-      GetClassNameW(hwnd, cls, 64);
-      if (forms ? std::wstring(cls) == L"OrvaneForm1" : std::wstring(cls) == L"#32770" && IsWindowVisible(hwnd)) ++n;
-    }
-    if (n != Number(arg(2))) throw Failure(std::to_string(n) + " " + arg(1) + " windows");
-  } else if (op == "front") {  // front|form, box or a class: that window is the foreground one,
-    // not minimised
-    const std::wstring want = arg(1) == "form" ? L"OrvaneForm1" : arg(1) == "box" ? L"#32770" : Widen(arg(1));
-    WaitFor([&](std::string& seen) {
-      HWND front = GetForegroundWindow();
-      wchar_t cls[64] = {};
-      GetClassNameW(front, cls, 64);
-      seen = "in front: " + Narrow(cls) + (front && IsIconic(front) ? ", minimised" : "");
-      return !IsIconic(front) && _wcsicmp(cls, want.c_str()) == 0;
-    });
-  } else if (op == "minimise") {
-    HWND form = Form();
-    ShowWindow(form, SW_MINIMIZE);
-    WaitFor([&](std::string& seen) {
-      seen = "not minimised";
-      return IsIconic(form) != FALSE;
-    });
-  } else if (op == "crash") {  // a message the window cannot survive: a scale change without its place
-    if (!PostMessageW(Form(), WM_DPICHANGED, MAKEWPARAM(96, 96), 0)) {
-      throw Failure("cannot post WM_DPICHANGED: error " + std::to_string(GetLastError()));
-    }
-  } else if (op == "tab-to") {  // tab-to|name: Tab until the focus is there, at most once round
-    HWND want = Child(arg(1));
-    for (int i = 0; i <= 4; ++i) {
-      HWND focus = FocusedWindow();
-      if (focus == want || IsChild(want, focus)) return;
-      if (!focus) throw Failure("nothing has the focus");
-      PostMessageW(focus, WM_KEYDOWN, VK_TAB, 0x000F0001);
-      PostMessageW(focus, WM_KEYUP, VK_TAB, static_cast<LPARAM>(0xC00F0001u));
-      WaitFor([&](std::string& seen) {
-        seen = "the focus did not move";
-        return FocusedWindow() != focus;
-      }, 3000);
-    }
-    throw Failure("Tab never reached " + arg(1));
-  } else if (op == "mouse") {  // mouse|down,rdown,mdown,up,move|x|y, on the window's surface
-    static const std::map<std::string, std::pair<UINT, WPARAM>> kMessages{
-        {"down", {WM_LBUTTONDOWN, MK_LBUTTON}}, {"rdown", {WM_RBUTTONDOWN, MK_RBUTTON}},
-        {"mdown", {WM_MBUTTONDOWN, MK_MBUTTON}}, {"up", {WM_LBUTTONUP, 0}}, {"move", {WM_MOUSEMOVE, 0}}};
-    const auto& m = kMessages.at(arg(1));
-    PostMessageW(Form(), m.first, m.second, ClientPoint(arg(2), arg(3)));
-  } else if (op == "unkey") {  // takes the colour key off: the window shows all that it draws
-    HWND form = Form();
-    SetWindowLongW(form, GWL_EXSTYLE, GetWindowLongW(form, GWL_EXSTYLE) & ~WS_EX_LAYERED);
-    RedrawWindow(form, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  } else if (op == "moveto") {  // moveto|x|y: the window, as another program would move it
-    SetWindowPos(Form(), nullptr, Number(arg(1)), Number(arg(2)), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  } else if (op == "pointer") {  // pointer|x|y: the mouse pointer to a point of the client area
-    POINT p{Number(arg(1)), Number(arg(2))};
-    ClientToScreen(Form(), &p);
-    SetCursorPos(p.x, p.y);
-  } else if (op == "tooltip") {  // tooltip|text: a tooltip with this text is showing
-    WaitFor([&](std::string& seen) {
-      seen = "no tooltip showing";
-      for (HWND tip = FindWindowW(L"tooltips_class32", nullptr); tip;
-           tip = FindWindowExW(nullptr, tip, L"tooltips_class32", nullptr)) {
-        std::wstring text;
-        if (!IsWindowVisible(tip) || !TryTextOf(tip, text)) continue;
-        seen = "tooltip '" + Narrow(text) + "'";
-        if (Narrow(text) == arg(1)) return true;
-      }
-      return false;
-    }, 6000);
-  } else if (op == "label") {  // label|name|caption|black or red: what the label's box shows
-    const Control label = kLabels.at(arg(1));
-    const std::wstring caption = Widen(f.size() > 2 ? f[2] : "");
-    const COLORREF colour = f.size() > 3 && f[3] == "red" ? RGB(255, 0, 0) : RGB(0, 0, 0);
-    WaitFor([&](std::string& seen) {
-      std::string where;
-      const int n = LabelDifference(label, caption, colour, where);
-      seen = std::to_string(n) + " pixels differ, " + where;
-      return n == 0;
-    }, 4000);
-  } else if (op == "fonts-fit") {  // every label's caption inside its box in the font in use
-    win32::ScreenDc screen;
-    for (const layout::ControlLayout& entry : layout::kControls) {
-      if (entry.kind != layout::Kind::Label || entry.text.empty()) continue;
-      const win32::ChosenFont font = win32::MakeLayoutFont(screen.get(), entry.font, 96);
-      const SIZE size = win32::MeasureText(screen.get(), font.font.get(), Widen(std::string(entry.text)));
-      std::printf("%s: %s as %s%s, %ldx%ld in %dx%d\n", std::string(ControlName(entry.id)).c_str(),
-                  std::string(entry.font.face).c_str(), Narrow(font.face).c_str(),
-                  font.substituted ? " (substitute)" : "", size.cx, size.cy, entry.box.w, entry.box.h);
-      if (size.cx > entry.box.w || size.cy > entry.box.h) {
-        throw Failure(std::string(ControlName(entry.id)) + " does not fit its box");
-      }
-    }
-  } else if (op == "warm-up") {  // shows and closes a window: Wine starts its desktop process
-    HWND hwnd = CreateWindowExW(0, L"STATIC", L"warm-up", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    if (!hwnd) throw Failure("no window");
-    ShowWindow(hwnd, SW_SHOWNOACTIVATE);
-    UpdateWindow(hwnd);
-    DestroyWindow(hwnd);
-  } else if (op == "idle-window") {  // a plain window that waits for messages until it is ended:
-    // what any idle window costs under Wine, for the bench
-    HWND hwnd = CreateWindowExW(0, L"STATIC", L"idle", WS_OVERLAPPEDWINDOW, 0, 0, 335, 265, nullptr,
-                                nullptr, nullptr, nullptr);
-    if (!hwnd) throw Failure("no window");
-    ShowWindow(hwnd, SW_SHOWNOACTIVATE);
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
-  } else if (op == "accessible") {  // accessible|role|name|value|action: an element says so
-    const std::string want = arg(1) + "|" + arg(2) + "|" + arg(3) + "|" + arg(4);
-    WaitFor([&](std::string& seen) {
-      seen = "the elements are:";
-      bool found = false;
-      ForEachAccessible([&](IAccessible* acc, const VARIANT& id) {
-        const std::string line = AccLine(acc, id);
-        seen += "\n  " + line;
-        found = found || line == want;
-      });
-      return found;
-    });
-  } else if (op == "accessibles") {  // prints every element, for people
-    ForEachAccessible([](IAccessible* acc, const VARIANT& id) { std::printf("%s\n", AccLine(acc, id).c_str()); });
-    // and each child window's own object, as a reader gets it when the focus comes there
-    for (const auto& [name, id] : kChildIds) {
-      IAccessible* acc = nullptr;
-      if (FAILED(AccessibleObjectFromWindow(Child(name), static_cast<DWORD>(OBJID_CLIENT),
-                                            __uuidof(IAccessible), reinterpret_cast<void**>(&acc)))) {
-        continue;
-      }
-      VARIANT self;
-      self.vt = VT_I4;
-      self.lVal = CHILDID_SELF;
-      std::printf("%s: %s\n", name.c_str(), AccLine(acc, self).c_str());
-      acc->Release();
-    }
-  } else if (op == "listen") {  // from here on, the live-region events of the program are kept
-    DWORD pid = 0;
-    GetWindowThreadProcessId(Form(), &pid);
-    if (!SetWinEventHook(kLiveRegionChanged, kLiveRegionChanged, nullptr, OnLiveEvent, pid, 0,
-                         WINEVENT_OUTOFCONTEXT)) {
-      throw Failure("no event hook: error " + std::to_string(GetLastError()));
-    }
-  } else if (op == "live") {  // live|N|name: N live-region events since the last look, each on
-    // the window's client area for the element of that name
-    const std::size_t want = static_cast<std::size_t>(Number(arg(1)));
-    for (int waited = 0; gLive.size() < want && waited < 5000; waited += 100) PumpFor(100);
-    PumpFor(500);  // any event beyond those
-    std::string seen;
-    bool right = gLive.size() == want;
-    for (const LiveEvent& e : gLive) {
-      const std::string name = EventName(e);
-      seen += "\n  " + std::string(e.hwnd == Form() ? "the window" : "another window") + ", object " +
-              std::to_string(e.object) + ", child " + std::to_string(e.child) + ": '" + name + "'";
-      right = right && e.hwnd == Form() && e.object == OBJID_CLIENT && name == arg(2);
-    }
-    gLive.clear();
-    if (!right) throw Failure(std::to_string(want) + " events wanted, seen:" + seen);
-  } else if (op == "press") {  // press|name: a screen reader's default action on that element
-    bool pressed = false;
-    ForEachAccessible([&](IAccessible* acc, const VARIANT& id) {
-      if (!pressed && AccText(acc, id, &IAccessible::get_accName) == arg(1)) {
-        pressed = SUCCEEDED(acc->accDoDefaultAction(id));
-      }
-    });
-    if (!pressed) throw Failure("no element named " + arg(1) + " took its default action");
-  } else if (op == "alt-f4") {  // Alt+F4 typed on the keyboard, the window in front
-    HWND form = Form();
-    SetForegroundWindow(form);
-    WaitFor([&](std::string& seen) {
-      seen = "the window is not in front";
-      return GetForegroundWindow() == form;
-    });
-    INPUT keys[4] = {};
-    const WORD codes[4] = {VK_MENU, VK_F4, VK_F4, VK_MENU};
-    for (int i = 0; i < 4; ++i) {
-      keys[i].type = INPUT_KEYBOARD;
-      keys[i].ki.wVk = codes[i];
-      keys[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
-    }
-    if (SendInput(4, keys, sizeof(INPUT)) != 4) throw Failure("SendInput refused the keys");
-  } else if (op == "sleep") {
-    std::this_thread::sleep_for(std::chrono::milliseconds(Number(arg(1))));
-  } else if (op == "gone") {  // the program has ended
-    WaitFor([&](std::string& seen) {
-      seen = "the window is still there";
-      return FindWindowW(L"OrvaneForm1", nullptr) == nullptr;
-    }, 10000);
-  } else if (op == "report") {  // report: prints the window's state, for people
-    HWND form = Form();
-    RECT r{};
-    GetWindowRect(form, &r);
-    std::printf("window %s caption '%s'\n", RectText(r).c_str(), Narrow(TextOf(form)).c_str());
-    for (const auto& [name, id] : kChildIds) {
-      HWND c = GetDlgItem(form, id);
-      std::printf("%s %s '%s' %s\n", name.c_str(), RectText(ClientRectOf(c)).c_str(), Narrow(TextOf(c)).c_str(),
-                  IsWindowEnabled(c) ? "enabled" : "disabled");
-    }
+// Texts for the minutes field: N UTF-16 units of a kind.
+std::wstring MakeText(const std::string& kind, std::size_t n) {
+  std::wstring s;
+  if (kind == "nines" || kind == "letters") {
+    s.assign(n, kind == "nines" ? L'9' : L'a');
+  } else if (kind == "control") {  // every C0 control but NUL, and DEL, in turn
+    for (std::size_t i = 0; s.size() < n; ++i) s += static_cast<wchar_t>(i % 32 == 0 ? 0x7F : i % 32);
+  } else if (kind == "unicode") {
+    // Astral pairs, a lone surrogate, right-to-left, combining marks, CJK, non-characters,
+    // the byte order mark and full-width digits.
+    const std::wstring pieces[] = {L"\xD83D\xDE00", L"\xD800", L"\x05D0\x0661", L"e\x0301\x0308",
+                                   L"\x6F22\x5B57", L"\xFFFF\xFFFE", L"\xFEFF", L"\xFF15\xFF10",
+                                   L"\x200B\x202E", L"\xDC00"};
+    for (std::size_t i = 0; s.size() < n; ++i) s += pieces[i % std::size(pieces)];
+  } else if (kind == "exponent" || kind == "hex") {
+    s = kind == "exponent" ? L"1e" : L"&H";
+    s.append(n > 2 ? n - 2 : 0, kind == "exponent" ? L'9' : L'F');
+  } else if (kind == "thirty") {  // valid minutes, then junk
+    for (s = L"30"; s.size() < n;) s += L"x\xD83D\xDE00";
   } else {
-    throw std::invalid_argument("unknown step " + op);
+    throw std::invalid_argument("unknown kind of text " + kind);
+  }
+  s.resize(n);
+  return s;
+}
+
+// Hands Text1 a big text. On a busy machine Wine can count a program that is merely slow as hung,
+// so the wait is long and never cut short: only a program that never answers fails.
+void SendBig(UINT message, WPARAM wp, LPARAM lp, const char* what) {
+  DWORD_PTR result = 0;
+  if (!SendMessageTimeoutW(Child("Text1"), message, wp, lp, SMTO_NORMAL, 60000, &result)) {
+    FailWithError(std::string(what) + " got no answer");
   }
 }
+
+// The real pointer to a point of the screen, with any button changes, as the mouse sends them.
+void Mouse(POINT p, DWORD buttons = 0) {
+  const auto scale = [](LONG v, int origin, int size) {
+    return static_cast<LONG>((static_cast<long long>(v - origin) * 65536 + size - 1) / size);
+  };
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = scale(p.x, GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_CXVIRTUALSCREEN));
+  input.mi.dy = scale(p.y, GetSystemMetrics(SM_YVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
+  input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK | buttons;
+  if (SendInput(1, &input, sizeof input) != 1) FailWithError("SendInput refused the mouse");
+}
+
+// A plain window, shown without taking the front; `wait`: kept until the probe is ended.
+void PlainWindow(const wchar_t* title, DWORD style, int w, int h, bool wait) {
+  HWND hwnd = CreateWindowExW(0, L"STATIC", title, style, 0, 0, w, h, nullptr, nullptr, nullptr, nullptr);
+  if (!hwnd) throw Failure("no window");
+  ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+  UpdateWindow(hwnd);
+  for (MSG msg; wait && GetMessageW(&msg, nullptr, 0, 0) > 0;) DispatchMessageW(&msg);
+  DestroyWindow(hwnd);
+}
+
+// Runs LoadLibraryW(dll) in a process on a thread of its own there, and waits for it. The system
+// DLLs sit at the same address in every process of one bitness, so the probe's LoadLibraryW is
+// the program's.
+bool Inject(HANDLE process, const std::wstring& dll) {
+  const SIZE_T bytes = (dll.size() + 1) * sizeof(wchar_t);
+  void* remote = VirtualAllocEx(process, nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  if (!remote || !WriteProcessMemory(process, remote, dll.c_str(), bytes, nullptr)) return false;
+  const auto load = reinterpret_cast<LPTHREAD_START_ROUTINE>(
+      reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "LoadLibraryW")));
+  HANDLE thread = CreateRemoteThread(process, nullptr, 0, load, remote, 0, nullptr);
+  DWORD loaded = 0;  // the module's handle, cut to 32 bits: zero when it did not load
+  const bool done = thread && WaitForSingleObject(thread, 30000) == WAIT_OBJECT_0 && GetExitCodeThread(thread, &loaded);
+  if (thread) CloseHandle(thread);
+  return done && loaded != 0;
+}
+
+struct Verb {
+  const char* help;  // its fields after the verb, then what it does
+  void (*run)(const Args&);
+};
+
+const std::map<std::string, Verb> kVerbs{
+    {"form-hidden", {"the window is made, not yet shown, not yet layered", [](const Args&) {
+       HWND form = WaitForm();
+       if (IsWindowVisible(form)) throw Failure("the window is visible");
+       if (GetWindowLongW(form, GWL_EXSTYLE) & WS_EX_LAYERED) throw Failure("already layered");
+     }}},
+    {"visible", {"the window is shown", [](const Args&) {
+       Until("the window is hidden", [] { return IsWindowVisible(WaitForm()) != FALSE; });
+     }}},
+    {"visible-at-top", {"shown, and at the top from the moment it is seen", [](const Args&) {
+       HWND form = WaitForm();
+       Until("the window is hidden", [&] { return IsWindowVisible(form) != FALSE; });
+       RECT r{};
+       GetWindowRect(form, &r);
+       if (r.top != 0) throw Failure("first seen at " + RectText(r));
+     }}},
+    {"box", {"|TITLE|TEXT|ICON  a message box says so, OK its only button; a '*' in TEXT stands for any words", [](const Args& a) {
+       const std::wstring title = Widen(a[1]);
+       HWND box = nullptr;
+       WaitFor([&](std::string& seen) {
+         HWND other = FindBox();
+         const auto otherTitle = other ? TextOf(other, 500) : std::nullopt;
+         seen = otherTitle ? "a box titled '" + *otherTitle + "'" : "no message box";
+         return (box = FindBox(title)) != nullptr;
+       }, 30000);
+       // A program that has just started may take its time to answer.
+       std::optional<std::string> text;
+       Until("the box does not answer", [&] { return (text = TextOf(GetDlgItem(box, 0xFFFF), 1000)).has_value(); },
+             30000);
+       if (!Matches(*text, a[2])) throw Failure("text '" + *text + "'");
+       // The icon is read off the screen: with both cores busy the box may paint it seconds after
+       // its text answers.
+       WaitFor([&](std::string& seen) { return (seen = "icon " + IconKind(box)) == "icon " + a[3]; }, 30000);
+       for (int id : {IDCANCEL, IDYES, IDNO, IDRETRY, IDABORT, IDIGNORE}) {
+         HWND button = GetDlgItem(box, id);
+         if (button && IsWindowVisible(button)) throw Failure("a button besides OK: id " + std::to_string(id));
+       }
+     }}},
+    {"dismiss", {"|ok or close or escape  the open box, so", [](const Args& a) {
+       HWND box = FindBox();
+       if (!box) throw Failure("no message box");
+       if (a[1] == "ok") PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+       else if (a[1] == "close") PostMessageW(box, WM_SYSCOMMAND, SC_CLOSE, 0);
+       else if (a[1] == "escape") PostMessageW(GetDlgItem(box, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
+       else throw std::invalid_argument("dismiss how? " + a[1]);
+       Until("the box is still open", [&] { return !IsWindow(box) || !IsWindowVisible(box); });
+     }}},
+    {"no-box", {"no message box is open", [](const Args&) {
+       if (HWND box = FindBox()) throw Failure("a box is open: '" + TextOf(box).value_or("?") + "'");
+     }}},
+    {"layered", {"the white colour key, alone", [](const Args&) {
+       COLORREF key = 0;
+       DWORD flags = 0;
+       if (!(GetWindowLongW(Form(), GWL_EXSTYLE) & WS_EX_LAYERED)) throw Failure("not layered");
+       if (!GetLayeredWindowAttributes(Form(), &key, nullptr, &flags)) throw Failure("no layered attributes");
+       if (key != RGB(255, 255, 255) || flags != LWA_COLORKEY) {
+         throw Failure("key " + std::to_string(key) + " flags " + std::to_string(flags));
+       }
+     }}},
+    {"styles", {"frame, task bar and control styles", [](const Args&) {
+       const LONG style = GetWindowLongW(Form(), GWL_STYLE), ex = GetWindowLongW(Form(), GWL_EXSTYLE);
+       if (!(style & WS_POPUP) || (style & (WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX))) {
+         throw Failure("window style " + std::to_string(style));
+       }
+       if (!(ex & WS_EX_APPWINDOW) || (ex & WS_EX_TOOLWINDOW)) throw Failure("no task-bar button");
+       if (!(GetWindowLongW(Child("Text1"), GWL_EXSTYLE) & WS_EX_CLIENTEDGE)) throw Failure("Text1 not sunken");
+       if ((GetWindowLongW(Child("Combo1"), GWL_STYLE) & 3) != CBS_DROPDOWNLIST) {
+         throw Failure("Combo1 can be typed in");
+       }
+       for (const char* b : {"Command1", "Command2"}) {
+         if ((GetWindowLongW(Child(b), GWL_STYLE) & BS_TYPEMASK) != BS_PUSHBUTTON) {
+           throw Failure(std::string(b) + " is a default button");
+         }
+       }
+     }}},
+    {"window", {"|X or center|Y|W|H  the window's place on the screen", [](const Args& a) {
+       const int w = a.Int(3), h = a.Int(4);
+       const int x = a[1] == "center" ? (GetSystemMetrics(SM_CXSCREEN) - w) / 2 : a.Int(1);
+       WaitFor([&](std::string& seen) {
+         RECT r{};
+         GetWindowRect(Form(), &r);
+         seen = "window at " + RectText(r) + ", screen " + std::to_string(GetSystemMetrics(SM_CXSCREEN));
+         return r.left == x && r.top == a.Int(2) && r.right - r.left == w && r.bottom - r.top == h;
+       }, 3000);
+     }}},
+    {"place", {"|NAME|X|Y|W|H  a control's place in the client area", [](const Args& a) {
+       const RECT r = ClientRectOf(Child(a[1]));
+       const RECT want{a.Int(2), a.Int(3), a.Int(2) + a.Int(4), a.Int(3) + a.Int(5)};
+       if (!EqualRect(&r, &want)) throw Failure(a[1] + " at " + RectText(r));
+     }}},
+    {"text", {"|NAME|TEXT  a control's (or Form1's) text", [](const Args& a) {
+       HWND hwnd = Child(a[1]);
+       WaitFor([&](std::string& seen) {
+         const auto text = TextOf(hwnd);
+         seen = a[1] + (text ? " reads '" + *text + "'" : " does not answer");
+         return text == a.Or(2);
+       });
+     }}},
+    {"enabled", {"|NAME|1 or 0", [](const Args& a) {
+       HWND hwnd = Child(a[1]);
+       WaitFor([&](std::string& seen) {
+         const bool on = IsWindowEnabled(hwnd) != FALSE;
+         seen = a[1] + (on ? " is enabled" : " is disabled");
+         return on == (a[2] == "1");
+       }, 4000);
+     }}},
+    {"items", {"|A,B,C  Combo1's items", [](const Args& a) {
+       HWND combo = Child("Combo1");
+       std::string got;
+       for (LRESULT i = 0, n = SendMessageW(combo, CB_GETCOUNT, 0, 0); i < n; ++i) {
+         wchar_t item[128] = {};
+         SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item));
+         got += (i ? "," : "") + Narrow(item);
+       }
+       if (got != a[1]) throw Failure("items " + got);
+     }}},
+    {"listindex", {"|N  Combo1's selected item", [](const Args& a) {
+       WaitFor([&](std::string& seen) {
+         const LRESULT i = SendMessageW(Child("Combo1"), CB_GETCURSEL, 0, 0);
+         seen = "index " + std::to_string(i);
+         return i == a.Int(1);
+       }, 3000);
+     }}},
+    {"select", {"|N  Combo1's item N (-1: none) selected", [](const Args& a) {
+       SendMessageW(Child("Combo1"), CB_SETCURSEL, static_cast<WPARAM>(a.Int(1)), 0);
+     }}},
+    {"settext", {"|NAME|TEXT  sets a control's text", [](const Args& a) {
+       const std::wstring text = Widen(a.Or(2));
+       DWORD_PTR result = 0;
+       SendMessageTimeoutW(Child(a[1]), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 3000,
+                           &result);
+     }}},
+    {"click", {"|NAME  clicks a button", [](const Args& a) { PostMessageW(Child(a[1]), BM_CLICK, 0, 0); }}},
+    {"tick", {"|TIMER ID|COUNT  the timer's ticks, posted", [](const Args& a) {
+       for (int i = 0; i < a.Int(2); ++i) PostMessageW(Form(), WM_TIMER, static_cast<WPARAM>(a.Int(1)), 0);
+     }}},
+    {"focus", {"|NAME  the focus is there", [](const Args& a) {
+       HWND want = Child(a[1]);
+       WaitFor([&](std::string& seen) {
+         HWND focus = FocusedWindow();
+         seen = "focus on " + std::to_string(reinterpret_cast<std::uintptr_t>(focus));
+         for (const auto& [name, id] : kChildIds) {
+           if (HasFocus(GetDlgItem(Form(), id), focus)) seen = "focus on " + name;
+         }
+         return HasFocus(want, focus);
+       }, 3000);
+     }}},
+    {"tab", {"the Tab key, to whatever has the focus", [](const Args&) { PressOnFocus(VK_TAB, 0x0F); }}},
+    {"enter", {"the Enter key, to whatever has the focus", [](const Args&) { PressOnFocus(VK_RETURN, 0x1C); }}},
+    {"tab-to", {"|NAME  Tab until the focus is there, at most once round", [](const Args& a) {
+       HWND want = Child(a[1]);
+       for (int i = 0; i <= 4 && !HasFocus(want, FocusedWindow()); ++i) {
+         HWND left = PressOnFocus(VK_TAB, 0x0F);
+         Until("the focus did not move", [&] { return FocusedWindow() != left; }, 3000);
+       }
+       if (!HasFocus(want, FocusedWindow())) throw Failure("Tab never reached " + a[1]);
+     }}},
+    {"end-session", {"|1 or 0|LPARAM in hex  the system asks, then ends the session (1) or calls it off (0); "
+                     "lParam 1 is the Restart Manager's close", [](const Args& a) {
+       const LPARAM why = static_cast<LPARAM>(std::stoul(a[2], nullptr, 16));
+       DWORD_PTR answer = 0;
+       if (!SendMessageTimeoutW(Form(), WM_QUERYENDSESSION, 0, why, SMTO_ABORTIFHUNG, 5000, &answer)) {
+         throw Failure("no answer to WM_QUERYENDSESSION");
+       }
+       if (answer != TRUE) throw Failure("the session's end refused");
+       // The program may end before it answers.
+       SendMessageTimeoutW(Form(), WM_ENDSESSION, a[1] == "1", why, SMTO_ABORTIFHUNG, 5000, &answer);
+     }}},
+    {"fault", {"the recorder, launched with ORVANE_FAULT, faults now", [](const Args&) {
+       HANDLE asked = OpenEventW(EVENT_MODIFY_STATE, FALSE, L"Local\\OrvaneFault");
+       if (!asked) throw Failure("no fault DLL waits in the program");
+       SetEvent(asked);
+       CloseHandle(asked);
+     }}},
+    {"crash", {"a message the window cannot survive: a scale change without its place", [](const Args&) {
+       if (!PostMessageW(Form(), WM_DPICHANGED, MAKEWPARAM(96, 96), 0)) FailWithError("cannot post WM_DPICHANGED");
+     }}},
+    {"count", {"|form or box|N  so many Orvane windows (shown or not) or boxes (shown)", [](const Args& a) {
+       int n = 0;
+       for (HWND h : TopWindows(a[1] == "form" ? L"OrvaneForm1" : L"#32770")) n += a[1] == "form" || IsWindowVisible(h);
+       if (n != a.Int(2)) throw Failure(std::to_string(n) + " " + a[1] + " windows");
+     }}},
+    {"front", {"|form, box or a class  that window is the foreground one, not minimised", [](const Args& a) {
+       const std::wstring want = a[1] == "form" ? L"OrvaneForm1" : a[1] == "box" ? L"#32770" : Widen(a[1]);
+       WaitFor([&](std::string& seen) {
+         HWND front = GetForegroundWindow();
+         seen = "in front: " + Narrow(ClassOf(front)) + (front && IsIconic(front) ? ", minimised" : "");
+         return !IsIconic(front) && _wcsicmp(ClassOf(front).c_str(), want.c_str()) == 0;
+       });
+     }}},
+    {"activate", {"|CLASS  the first visible window of that class to the front", [](const Args& a) {
+       const auto windows = TopWindows(Widen(a[1]));
+       const auto shown = std::find_if(windows.begin(), windows.end(), [](HWND h) { return IsWindowVisible(h); });
+       if (shown == windows.end()) throw Failure("no visible window of class " + a[1]);
+       // Only the program in front may hand the front on: the probe joins its input for the moment.
+       const DWORD self = GetCurrentThreadId(), front = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+       const bool joined = front && front != self && AttachThreadInput(self, front, TRUE);
+       SetForegroundWindow(*shown);
+       if (joined) AttachThreadInput(self, front, FALSE);
+       Until("the window is not in front", [&] { return GetForegroundWindow() == *shown; });
+     }}},
+    {"minimise", {"minimises the window", [](const Args&) {
+       HWND form = Form();
+       ShowWindow(form, SW_MINIMIZE);
+       Until("not minimised", [&] { return IsIconic(form) != FALSE; });
+     }}},
+    {"mouse", {"|down, rdown, mdown, up or move|X|Y  posted on the window's client area", [](const Args& a) {
+       static const std::map<std::string, std::pair<UINT, WPARAM>> kMessages{
+           {"down", {WM_LBUTTONDOWN, MK_LBUTTON}}, {"rdown", {WM_RBUTTONDOWN, MK_RBUTTON}},
+           {"mdown", {WM_MBUTTONDOWN, MK_MBUTTON}}, {"up", {WM_LBUTTONUP, 0}}, {"move", {WM_MOUSEMOVE, 0}}};
+       const auto& m = kMessages.at(a[1]);
+       PostMessageW(Form(), m.first, m.second, MAKELPARAM(a.Int(2), a.Int(3)));
+     }}},
+    // Made for Windows itself. Under Wine a drag that starts the system's move of the window stops
+    // there: the window manager moves it after the X pointer, which Wine then no longer moves.
+    {"drag", {"|X1|Y1|X2|Y2  a real left-button drag from one client point to another", [](const Args& a) {
+       const POINT from = OnScreen(a.Int(1), a.Int(2)), to = OnScreen(a.Int(3), a.Int(4));
+       Mouse(from);
+       Pause(200);
+       POINT at{};
+       if (!GetCursorPos(&at) || at.x != from.x || at.y != from.y) {
+         throw Failure("the pointer went to " + std::to_string(at.x) + "," + std::to_string(at.y));
+       }
+       Mouse(from, MOUSEEVENTF_LEFTDOWN);
+       Pause(300);
+       const LONG longest = std::max(std::labs(to.x - from.x), std::labs(to.y - from.y));
+       const int steps = std::max(1, static_cast<int>(longest / 4));
+       for (int i = 1; i <= steps; ++i, Pause(15)) {
+         Mouse({from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps});
+       }
+       Pause(300);
+       const bool arrived = GetCursorPos(&at) && at.x == to.x && at.y == to.y;
+       Mouse(to, MOUSEEVENTF_LEFTUP);
+       if (!arrived) throw Failure("the pointer stopped at " + std::to_string(at.x) + "," + std::to_string(at.y));
+     }}},
+    {"pointer", {"|X|Y  the mouse pointer to a point of the client area", [](const Args& a) {
+       const POINT p = OnScreen(a.Int(1), a.Int(2));
+       SetCursorPos(p.x, p.y);
+     }}},
+    {"unkey", {"takes the colour key off: the window shows all that it draws", [](const Args&) {
+       SetWindowLongW(Form(), GWL_EXSTYLE, GetWindowLongW(Form(), GWL_EXSTYLE) & ~WS_EX_LAYERED);
+       RedrawWindow(Form(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+     }}},
+    {"moveto", {"|X|Y  moves the window, as another program would", [](const Args& a) {
+       SetWindowPos(Form(), nullptr, a.Int(1), a.Int(2), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+     }}},
+    {"tooltip", {"|TEXT  a tooltip with this text is showing", [](const Args& a) {
+       WaitFor([&](std::string& seen) {
+         seen = "no tooltip showing";
+         for (HWND tip : TopWindows(L"tooltips_class32")) {
+           const auto text = IsWindowVisible(tip) ? TextOf(tip) : std::nullopt;
+           if (text) seen = "tooltip '" + *text + "'";
+           if (text == a[1]) return true;
+         }
+         return false;
+       }, 6000);
+     }}},
+    {"label", {"|NAME|CAPTION|black or red  what the screen shows in the label's box", [](const Args& a) {
+       static const std::map<std::string, Control> kLabels{{"Label2", Control::Label2}, {"Label3", Control::Label3},
+           {"Label5", Control::Label5}, {"Label6", Control::Label6}, {"Label7", Control::Label7}};
+       const Control label = kLabels.at(a[1]);
+       const std::wstring caption = Widen(a.Or(2));
+       const COLORREF colour = a.Or(3) == "red" ? RGB(255, 0, 0) : RGB(0, 0, 0);
+       WaitFor([&](std::string& seen) {
+         std::string where;
+         const int n = LabelDifference(label, caption, colour, where);
+         seen = std::to_string(n) + " pixels differ, " + where;
+         return n == 0;
+       }, 4000);
+     }}},
+    {"fonts-fit", {"every label's caption fits its box in the font in use; prints each", [](const Args&) {
+       win32::ScreenDc screen;
+       for (const layout::ControlLayout& entry : layout::kControls) {
+         if (entry.kind != layout::Kind::Label || entry.text.empty()) continue;
+         const win32::ChosenFont font = win32::MakeLayoutFont(screen.get(), entry.font, 96);
+         const SIZE size = win32::MeasureText(screen.get(), font.font.get(), Widen(entry.text));
+         const std::string name(ControlName(entry.id));
+         std::printf("%s: %s as %s%s, %ldx%ld in %dx%d\n", name.c_str(), std::string(entry.font.face).c_str(),
+                     Narrow(font.face).c_str(), font.substituted ? " (substitute)" : "", size.cx, size.cy,
+                     entry.box.w, entry.box.h);
+         if (size.cx > entry.box.w || size.cy > entry.box.h) throw Failure(name + " does not fit its box");
+       }
+     }}},
+    {"warm-up", {"shows and closes a window: Wine starts its desktop process", [](const Args&) {
+       PlainWindow(L"warm-up", WS_POPUP, 10, 10, false);
+     }}},
+    {"idle-window", {"a plain window until the probe is ended: what any idle window costs", [](const Args&) {
+       PlainWindow(L"idle", WS_OVERLAPPEDWINDOW, 335, 265, true);
+     }}},
+    {"accessible", {"|ROLE|NAME|VALUE|ACTION  an element says so", [](const Args& a) {
+       const std::string want = a[1] + "|" + a[2] + "|" + a[3] + "|" + a[4];
+       WaitFor([&](std::string& seen) {
+         seen = "the elements are:";
+         bool found = false;
+         ForEachAccessible([&](IAccessible* acc, const VARIANT& id) {
+           const std::string line = AccLine(acc, id);
+           seen += "\n  " + line;
+           found = found || line == want;
+         });
+         return found;
+       });
+     }}},
+    {"press", {"|NAME  a screen reader's default action on that element", [](const Args& a) {
+       bool pressed = false;
+       ForEachAccessible([&](IAccessible* acc, const VARIANT& id) {
+         if (!pressed && AccText(acc, id, &IAccessible::get_accName) == a[1]) {
+           pressed = SUCCEEDED(acc->accDoDefaultAction(id));
+         }
+       });
+       if (!pressed) throw Failure("no element named " + a[1] + " took its default action");
+     }}},
+    {"listen", {"from here on, the program's live-region events are kept", [](const Args&) {
+       if (!SetWinEventHook(kLiveRegionChanged, kLiveRegionChanged, nullptr, OnLiveEvent, FormPid(), 0,
+                            WINEVENT_OUTOFCONTEXT)) {
+         FailWithError("no event hook");
+       }
+     }}},
+    {"live", {"|N|NAME  N live-region events since the last look, each on the client area for NAME",
+              [](const Args& a) {
+       const std::size_t want = static_cast<std::size_t>(a.Int(1));
+       for (int waited = 0; gLive.size() < want && waited < 5000; waited += 100) PumpFor(100);
+       PumpFor(500);  // any event beyond those
+       std::string seen;
+       bool right = gLive.size() == want;
+       for (const LiveEvent& e : gLive) {
+         const std::string name = EventName(e);
+         seen += "\n  " + std::string(e.hwnd == Form() ? "the window" : "another window") + ", object " +
+                 std::to_string(e.object) + ", child " + std::to_string(e.child) + ": '" + name + "'";
+         right = right && e.hwnd == Form() && e.object == OBJID_CLIENT && name == a[2];
+       }
+       gLive.clear();
+       if (!right) throw Failure(std::to_string(want) + " events wanted, seen:" + seen);
+     }}},
+    {"alt-f4", {"Alt+F4 typed on the keyboard, the window in front", [](const Args&) {
+       HWND form = Form();
+       SetForegroundWindow(form);
+       Until("the window is not in front", [&] { return GetForegroundWindow() == form; });
+       INPUT keys[4] = {};  // Alt and F4 down, then up in the other order
+       for (int i = 0; i < 4; ++i) {
+         keys[i].type = INPUT_KEYBOARD;
+         keys[i].ki.wVk = i == 1 || i == 2 ? VK_F4 : VK_MENU;
+         keys[i].ki.dwFlags = i >= 2 ? KEYEVENTF_KEYUP : 0;
+       }
+       if (SendInput(4, keys, sizeof(INPUT)) != 4) throw Failure("SendInput refused the keys");
+     }}},
+    {"sleep", {"|MS", [](const Args& a) { Pause(a.Int(1)); }}},
+    {"gone", {"the program has ended", [](const Args&) {
+       Until("the window is still there", [] { return FindWindowW(L"OrvaneForm1", nullptr) == nullptr; }, 10000);
+     }}},
+    {"report", {"prints the window's state, for people", [](const Args&) {
+       HWND form = Form();
+       RECT r{};
+       GetWindowRect(form, &r);
+       std::printf("window %s caption '%s'\n", RectText(r).c_str(), TextOf(form, 10000).value_or("?").c_str());
+       for (const auto& [name, id] : kChildIds) {
+         HWND c = GetDlgItem(form, id);
+         std::printf("%s %s '%s' %s\n", name.c_str(), RectText(ClientRectOf(c)).c_str(),
+                     TextOf(c, 10000).value_or("?").c_str(), IsWindowEnabled(c) ? "enabled" : "disabled");
+       }
+     }}},
+    {"fill", {"|KIND|N  Text1's text := N UTF-16 units of KIND: nines, letters, control, unicode, exponent, hex, "
+              "thirty", [](const Args& a) {
+       const std::wstring text = MakeText(a[1], std::stoul(a[2]));
+       SendBig(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), "WM_SETTEXT");
+     }}},
+    {"paste", {"|KIND|N  the same text through the clipboard and WM_PASTE", [](const Args& a) {
+       const std::wstring text = MakeText(a[1], std::stoul(a[2]));
+       if (!OpenClipboard(nullptr)) FailWithError("OpenClipboard");
+       EmptyClipboard();
+       const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
+       HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+       if (memory) std::memcpy(GlobalLock(memory), text.c_str(), bytes), GlobalUnlock(memory);
+       const bool handed = memory && SetClipboardData(CF_UNICODETEXT, memory);  // the clipboard owns it now
+       CloseClipboard();
+       if (!handed) FailWithError("cannot put the text on the clipboard");
+       SendBig(EM_SETSEL, 0, -1, "EM_SETSEL");
+       SendBig(WM_PASTE, 0, 0, "WM_PASTE");
+     }}},
+    {"launch", {"|DLL|PROGRAM  starts PROGRAM with DLL loaded before its first instruction, and ends with it, with "
+                "its status (3: the DLL did not load); stopping the probe stops the program", [](const Args& a) {
+       HANDLE job = CreateJobObjectW(nullptr, nullptr);
+       JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+       limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+       if (!job || !SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+         FailWithError("no job for the program");
+       }
+       wchar_t dll[MAX_PATH];
+       std::wstring command = L"\"" + Widen(a[2]) + L"\"";
+       STARTUPINFOW startup{};
+       startup.cb = sizeof startup;
+       PROCESS_INFORMATION process{};
+       const DWORD length = GetFullPathNameW(Widen(a[1]).c_str(), MAX_PATH, dll, nullptr);
+       if (length == 0 || length >= MAX_PATH ||
+           !CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                           &startup, &process)) {
+         FailWithError("cannot start " + a[2]);
+       }
+       if (!AssignProcessToJobObject(job, process.hProcess) || !Inject(process.hProcess, dll)) {
+         std::printf("FAIL %s did not load into the program (error %lu)\n", a[1].c_str(), GetLastError());
+         TerminateProcess(process.hProcess, 3);
+         std::exit(3);
+       }
+       ResumeThread(process.hThread);
+       WaitForSingleObject(process.hProcess, INFINITE);
+       DWORD status = 0;
+       GetExitCodeProcess(process.hProcess, &status);
+       std::fflush(stdout);
+       std::exit(static_cast<int>(status));
+     }}},
+    {"shot", {"|FILE  the whole screen as a 24-bit BMP", [](const Args& a) {
+       const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+       const int w = GetSystemMetrics(SM_CXVIRTUALSCREEN), h = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+       BITMAPINFOHEADER info{sizeof info, w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};  // rows bottom up
+       win32::ScreenDc screen;
+       win32::UniqueMemoryDc copy(CreateCompatibleDC(screen.get()));
+       void* bits = nullptr;
+       const win32::UniqueBitmap dib(
+           CreateDIBSection(screen.get(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
+       if (!dib) FailWithError("no bitmap of " + std::to_string(w) + "x" + std::to_string(h));
+       const HGDIOBJ before = SelectObject(copy.get(), dib.get());
+       const BOOL copied = BitBlt(copy.get(), 0, 0, w, h, screen.get(), x, y, SRCCOPY | CAPTUREBLT);
+       SelectObject(copy.get(), before);
+       if (!copied) FailWithError("cannot copy the screen");
+       const DWORD size = static_cast<DWORD>((w * 3 + 3) & ~3) * static_cast<DWORD>(h);
+       const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof info;
+       const BITMAPFILEHEADER head{0x4D42, offset + size, 0, 0, offset};  // "BM"
+       const std::unique_ptr<FILE, decltype(&std::fclose)> out(_wfopen(Widen(a[1]).c_str(), L"wb"), &std::fclose);
+       const bool written = out && std::fwrite(&head, sizeof head, 1, out.get()) == 1 &&
+                            std::fwrite(&info, sizeof info, 1, out.get()) == 1 &&
+                            std::fwrite(bits, size, 1, out.get()) == 1 && std::fflush(out.get()) == 0;
+       if (!written) throw Failure("cannot write " + a[1]);
+     }}},
+};
 
 }  // namespace
 
@@ -766,7 +884,18 @@ int wmain(int argc, wchar_t** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string step = Narrow(argv[i]);
     try {
-      Step(Split(step, '|'));
+      Args args;
+      for (std::size_t start = 0, at = 0; at != std::string::npos; start = at + 1) {
+        at = step.find('|', start);
+        args.f.push_back(step.substr(start, at == std::string::npos ? at : at - start));
+      }
+      const auto verb = kVerbs.find(args.f[0]);
+      if (verb == kVerbs.end()) {
+        std::string list;
+        for (const auto& [name, v] : kVerbs) list += "\n  " + name + (v.help[0] == '|' ? "" : "  ") + v.help;
+        throw std::invalid_argument("no such verb; the verbs are:" + list);
+      }
+      verb->second.run(args);
     } catch (const Failure& e) {
       std::printf("FAIL %s: %s\n", step.c_str(), e.what());
       std::fflush(stdout);
@@ -777,5 +906,6 @@ int wmain(int argc, wchar_t** argv) {
       return 2;
     }
   }
+  std::fflush(stdout);
   return 0;
 }

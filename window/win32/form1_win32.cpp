@@ -148,6 +148,10 @@ LRESULT Form1Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_WINDOWPOSCHANGED:
       OnWindowPosChanged(*reinterpret_cast<const WINDOWPOS*>(lp));
       return DefWindowProcW(hwnd, msg, wp, lp);
+    case kMovedMessage:
+      movedPosted_ = false;
+      events_.Handle(Event::Form_Moved);
+      return 0;
     case WM_ENTERSIZEMOVE:
       events_.Handle(Event::Form_MoveBegan);
       return 0;

@@ -36,6 +36,9 @@ inline constexpr UINT_PTR kWktatsId = 3;
 inline constexpr UINT kAbandonMessage = WM_APP + 2;
 // Posted by a screen reader's press on a drawn element (wParam: the control): the click.
 inline constexpr UINT kAccessPressMessage = WM_APP + 1;
+// Posted to itself when the window has moved: the core hears of the move once the move's own
+// handling is over (see OnWindowPosChanged).
+inline constexpr UINT kMovedMessage = WM_APP + 3;
 
 // The last resort of a crash, safe to call from the crash filter because it touches no
 // Form1Window: from here on the window passes every message to the system's default procedure
@@ -156,6 +159,7 @@ class Form1Window final : public FormControls {
   FocusPeer text1FocusPeer_ = FocusPeer::InsideWindow;
   bool label7Pressed_ = false;
   bool countingMinute_ = false;  // a tick of Timer1 is being handled
+  bool movedPosted_ = false;     // a kMovedMessage is on its way
   std::unique_ptr<Form1Access> access_;  // made last, once the controls exist
 };
 

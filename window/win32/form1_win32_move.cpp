@@ -9,10 +9,17 @@ void Form1Window::BeginSystemMove() {
   SendMessageA(window_.get(), WM_NCLBUTTONDOWN, HTCAPTION, 0);
 }
 
-// Reported the moment the window moves (also during the system's move loop), so the pin's
-// timer can tick slowly.
+// Reported as soon as the window moves (also during the system's move loop), so the pin's timer
+// can tick slowly: by a posted message, handled once this move's own handling is over, and never
+// from inside it. Under Wine a move the window manager made (the drag, when it moves the window
+// itself) arrives as an X event; a place asked for while Wine is still handling that event is
+// recorded but never passed on to the X server, so a pin from here would leave the window where
+// it was dropped on the screen while every Windows call said it was at the top, and each click
+// then landed where the window was not.
 void Form1Window::OnWindowPosChanged(const WINDOWPOS& pos) {
-  if (!(pos.flags & SWP_NOMOVE)) events_.Handle(Event::Form_Moved);
+  if ((pos.flags & SWP_NOMOVE) || movedPosted_) return;
+  movedPosted_ = PostMessageW(window_.get(), kMovedMessage, 0, 0) != FALSE;
+  if (!movedPosted_) events_.Handle(Event::Form_Moved);  // a full queue: better now than never
 }
 
 // Top is measured from the top of the monitor that holds the window: on one monitor that is the
