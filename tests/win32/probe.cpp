@@ -413,6 +413,22 @@ void Mouse(POINT p, DWORD buttons = 0) {
   if (SendInput(1, &input, sizeof input) != 1) FailWithError("SendInput refused the mouse");
 }
 
+// A window to the front. Only the program in front may hand the front on (Windows refuses the
+// others): the probe joins its input to that program's for the moment.
+void ToFront(HWND hwnd) {
+  const DWORD self = GetCurrentThreadId(), front = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+  const bool joined = front && front != self && AttachThreadInput(self, front, TRUE);
+  SetForegroundWindow(hwnd);
+  if (joined) AttachThreadInput(self, front, FALSE);
+  Until("the window is not in front", [&] { return GetForegroundWindow() == hwnd; });
+}
+
+// The backdrop stays behind every other window, whatever asks to raise it.
+LRESULT CALLBACK BackdropProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_WINDOWPOSCHANGING) reinterpret_cast<WINDOWPOS*>(lp)->hwndInsertAfter = HWND_BOTTOM;
+  return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
 // A plain window, shown without taking the front; `wait`: kept until the probe is ended.
 void PlainWindow(const wchar_t* title, DWORD style, int w, int h, bool wait) {
   HWND hwnd = CreateWindowExW(0, L"STATIC", title, style, 0, 0, w, h, nullptr, nullptr, nullptr, nullptr);
@@ -638,12 +654,7 @@ const std::map<std::string, Verb> kVerbs{
        const auto windows = TopWindows(Widen(a[1]));
        const auto shown = std::find_if(windows.begin(), windows.end(), [](HWND h) { return IsWindowVisible(h); });
        if (shown == windows.end()) throw Failure("no visible window of class " + a[1]);
-       // Only the program in front may hand the front on: the probe joins its input for the moment.
-       const DWORD self = GetCurrentThreadId(), front = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
-       const bool joined = front && front != self && AttachThreadInput(self, front, TRUE);
-       SetForegroundWindow(*shown);
-       if (joined) AttachThreadInput(self, front, FALSE);
-       Until("the window is not in front", [&] { return GetForegroundWindow() == *shown; });
+       ToFront(*shown);
      }}},
     {"minimise", {"minimises the window", [](const Args&) {
        HWND form = Form();
@@ -727,6 +738,22 @@ const std::map<std::string, Verb> kVerbs{
          if (size.cx > entry.box.w || size.cy > entry.box.h) throw Failure(name + " does not fit its box");
        }
      }}},
+    {"backdrop", {"|RRGGBB  a window of that colour over the whole screen, behind every other, until the probe "
+                  "is ended: on Windows, where the desktop is a picture, what shows through the key", [](const Args& a) {
+       const unsigned long rgb = std::stoul(a[1], nullptr, 16);
+       WNDCLASSW cls{};
+       cls.lpfnWndProc = BackdropProc;
+       cls.hInstance = GetModuleHandleW(nullptr);
+       cls.hbrBackground = CreateSolidBrush(RGB(rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF));
+       cls.lpszClassName = L"OrvaneBackdrop";
+       HWND hwnd = RegisterClassW(&cls) ? CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, cls.lpszClassName, L"",
+           WS_POPUP, GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+           GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN), nullptr, nullptr,
+           cls.hInstance, nullptr) : nullptr;
+       if (!hwnd) FailWithError("no backdrop");
+       SetWindowPos(hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+       for (MSG msg; GetMessageW(&msg, nullptr, 0, 0) > 0;) DispatchMessageW(&msg);
+     }}},
     {"warm-up", {"shows and closes a window: Wine starts its desktop process", [](const Args&) {
        PlainWindow(L"warm-up", WS_POPUP, 10, 10, false);
      }}},
@@ -778,9 +805,7 @@ const std::map<std::string, Verb> kVerbs{
        if (!right) throw Failure(std::to_string(want) + " events wanted, seen:" + seen);
      }}},
     {"alt-f4", {"Alt+F4 typed on the keyboard, the window in front", [](const Args&) {
-       HWND form = Form();
-       SetForegroundWindow(form);
-       Until("the window is not in front", [&] { return GetForegroundWindow() == form; });
+       ToFront(Form());
        INPUT keys[4] = {};  // Alt and F4 down, then up in the other order
        for (int i = 0; i < 4; ++i) {
          keys[i].type = INPUT_KEYBOARD;
