@@ -127,16 +127,13 @@ HWND Child(const std::string& name) {
   return hwnd;
 }
 
-// The first visible message box. Asked by title or by process, only a whole one (its OK button
-// made) with that title or of that process.
-HWND FindBox(const std::wstring& title = {}, DWORD pid = 0) {
+// The first visible message box. Asked by title, only a whole one (its OK button made) with that
+// title.
+HWND FindBox(const std::wstring& title = {}) {
   for (HWND box : TopWindows(L"#32770")) {
     wchar_t text[256] = {};
-    DWORD owner = 0;
     GetWindowTextW(box, text, 256);
-    GetWindowThreadProcessId(box, &owner);
-    const bool other = (!title.empty() && text != title) || (pid && owner != pid);
-    if (IsWindowVisible(box) && !other && ((title.empty() && !pid) || GetDlgItem(box, IDOK))) return box;
+    if (IsWindowVisible(box) && (title.empty() || (text == title && GetDlgItem(box, IDOK)))) return box;
   }
   return nullptr;
 }
