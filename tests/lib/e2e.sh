@@ -5,10 +5,13 @@
 # adds up.
 #
 #   . "$ROOT/tests/lib/e2e.sh"
-#   e2e_init SUITE       # sets $work, the cleanup, the counts
+#   e2e_init SUITE [HOOK=FUNCTION...]  # sets $work, the cleanup, the counts
 #   start_display 1024x768 && start_wm openbox && start_buses && start_mock_logind
 #   run_case NAME [FUNCTION]
 #   e2e_finish           # "SUITE: N passed, N failed"; "N N" into $ORVANE_RESULTS/SUITE
+#
+# A case passes when every check in it passes: each expect, and the case's own status, which
+# counts as one more check (a case that stops early, having said why or not, has failed).
 # shellcheck shell=bash
 
 E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -18,10 +21,21 @@ FAKETIME_LIB=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -n 1)
 . "$E2E_ROOT/tests/lib/scope.sh"
 
 # ---------------------------------------------------------------- the suite itself
-# e2e_init SUITE: the work folder ($work, without a symbolic link or ".." in its path), the
-# suite's scope, the cleanup at exit (on SIGINT and SIGTERM too), the counts.
+# e2e_init SUITE [HOOK=FUNCTION...]: the work folder ($work, without a symbolic link or ".." in
+# its path), the suite's scope, the cleanup at exit (on SIGINT and SIGTERM too), the counts. The
+# hooks: case_start (before every case), case_failed (what to show of a failure), case_done
+# (what to stop after every case) and cleanup (the suite's last words, before its processes stop).
 e2e_init() {
   e2e_suite=$1
+  shift
+  e2e_hooks=()
+  local hook
+  for hook in "$@"; do
+    case ${hook%%=*} in
+      case_start | case_failed | case_done | cleanup) e2e_hooks+=("$hook") ;;
+      *) echo "e2e_init: no hook named ${hook%%=*}" >&2; exit 2 ;;
+    esac
+  done
   work=$(realpath "$(mktemp -d "/tmp/orvane-$1.XXXXXX")")
   # A runtime folder of the suite's own: the lock that keeps Orvane to one at a time lives there,
   # apart from every other Orvane of this user (another suite's, or the user's own).
@@ -35,15 +49,23 @@ e2e_init() {
   trap 'exit 130' INT
   trap 'exit 143' TERM
 }
+# e2e_hook NAME: runs the suite's function for that hook, if it gave one.
+e2e_hook() {
+  local hook
+  for hook in "${e2e_hooks[@]}"; do
+    [ "${hook%%=*}" = "$1" ] && { "${hook#*=}"; return; }
+  done
+  return 0
+}
 
 # Stops what the suite started, newest first, by PID only: a stopped process is woken so that it
 # can end. Then the rest of the suite's scope (what those started, daemons included), and SIGKILL
-# to what does not end. A suite may add its own last words in e2e_before_cleanup.
+# to what does not end. The suite's cleanup hook comes first.
 e2e_cleanup() {
   local i
   set +e
   trap '' INT TERM
-  declare -F e2e_before_cleanup >/dev/null && e2e_before_cleanup
+  e2e_hook cleanup
   stop_compositor
   [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ] && wineserver -k 2>/dev/null
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do
@@ -84,16 +106,14 @@ expect() {
   fi
 }
 
-# run_case NAME [FUNCTION]: runs FUNCTION (NAME when none) as one case. The case fails when a
-# check of it failed, or when the function returned non-zero (unless E2E_STATUS_COUNTS=0: then
-# its checks alone decide). The suite may define e2e_case_start, e2e_case_failed (what to show
-# of a failure) and e2e_case_done (what to stop after every case).
+# run_case NAME [FUNCTION]: runs FUNCTION (NAME when none) as one case, between the hooks
+# case_start and case_done; it passes when every check in it passed and it returned 0.
 run_case() {
   local fn=${2:-$1} t0=$SECONDS rc=0
   case_name=$1 case_ok=1
-  declare -F e2e_case_start >/dev/null && e2e_case_start
+  e2e_hook case_start
   "$fn" || rc=$?
-  [ "${E2E_STATUS_COUNTS:-1}" = 0 ] || [ $rc -eq 0 ] || case_ok=0
+  [ $rc -eq 0 ] || { [ $case_ok -eq 0 ] || echo "  FAIL: stopped early (status $rc)"; case_ok=0; }
   if [ $case_ok -eq 1 ]; then
     passed=$((passed + 1))
     echo "ok   $case_name ($((SECONDS - t0)) s)"
@@ -101,9 +121,9 @@ run_case() {
     failed=$((failed + 1))
     failures+=("$case_name")
     echo "FAIL $case_name ($((SECONDS - t0)) s)"
-    declare -F e2e_case_failed >/dev/null && e2e_case_failed
+    e2e_hook case_failed
   fi
-  declare -F e2e_case_done >/dev/null && e2e_case_done
+  e2e_hook case_done
   return 0
 }
 
