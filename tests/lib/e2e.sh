@@ -106,13 +106,13 @@ expect() {
   fi
 }
 
-# run_case NAME [FUNCTION]: runs FUNCTION (NAME when none) as one case, between the hooks
-# case_start and case_done; it passes when every check in it passed and it returned 0.
+# run_case NAME [FUNCTION [ARG...]]: runs FUNCTION (NAME when none) as one case, between the
+# hooks case_start and case_done; it passes when every check in it passed and it returned 0.
 run_case() {
   local fn=${2:-$1} t0=$SECONDS rc=0
   case_name=$1 case_ok=1
   e2e_hook case_start
-  "$fn" || rc=$?
+  "$fn" "${@:3}" || rc=$?
   [ $rc -eq 0 ] || { [ $case_ok -eq 0 ] || echo "  FAIL: stopped early (status $rc)"; case_ok=0; }
   if [ $case_ok -eq 1 ]; then
     passed=$((passed + 1))
