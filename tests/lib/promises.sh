@@ -11,9 +11,10 @@ promises_file=$E2E_ROOT/tests/promises
 # The names of the promises, in their order.
 promise_names() { sed -n 's/^case \([a-z0-9_]*\)$/\1/p' "$promises_file"; }
 
-# The lines of one promise, without comments and blank lines.
+# The lines of one promise (of all with "."): its rows, and its steps one a line.
 promise_lines() {
-  awk -v name="$1" '/^case / { on = ($2 == name); next } on && NF && $1 !~ /^#/' "$promises_file"
+  awk -v name="$1" '/^case / { on = (name == "." || $2 == name); next }
+    on && NF && $1 !~ /^#/ { sub(/^ +/, ""); if ($1 != "with") gsub(/; /, "\n"); print }' "$promises_file"
 }
 
 # run_promise NAME: the steps of the promise for each of its rows ("with A B ...": $1, $2, ...
@@ -22,7 +23,6 @@ promise_lines() {
 run_promise() {
   local line row step i rows=() steps=() words=()
   while IFS= read -r line; do
-    line=${line#"${line%%[![:space:]]*}"}
     case $line in
       with\ *) rows+=("${line#with }") ;;
       *) steps+=("$line") ;;
@@ -55,6 +55,4 @@ run_promises() {
 }
 
 # The verbs the list uses.
-promise_verbs() {
-  awk '/^case / || !NF || $1 ~ /^#/ || $1 == "with" { next } { print $1 }' "$promises_file" | sort -u
-}
+promise_verbs() { promise_lines . | awk '$1 != "with" { print $1 }' | sort -u; }
