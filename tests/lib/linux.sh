@@ -94,15 +94,20 @@ focus_text1() {
   fi
   xdotool key --clearmodifiers Tab Tab Tab ctrl+a BackSpace
 }
-# Digit keys one by one: "xdotool type" remaps a keycode first and may lose a character.
-type_digits() { xdotool key --clearmodifiers --delay 30 $(sed 's/./& /g' <<<"$1"); }
+# type_text TEXT: its keys one by one ("xdotool type" remaps a keycode first and may lose a
+# character); "-" and "." by their key names.
+type_text() {
+  local keys
+  keys=$(sed 's/./& /g; s/-/minus/g; s/\./period/g' <<<"$1")
+  [ -z "$keys" ] || xdotool key --clearmodifiers --delay 30 $keys
+}
 press_start() { xdotool mousemove --window "$form" 128 156 click 1; }
 press_stop() { xdotool mousemove --window "$form" 192 156 click 1; }
 # enter_countdown ITEM MINUTES: picks list item ITEM, types MINUTES into the field, presses Start.
 # start_countdown ITEM MINUTES: the same, and the caption shows the count at 0 within 5 s.
 enter_countdown() {
   focus_text1 "$1"
-  type_digits "$2"
+  type_text "$2"
   press_start
 }
 start_countdown() {

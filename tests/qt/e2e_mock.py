@@ -14,7 +14,10 @@
                                      outside, c1 an x11 session that names no display and runs
                                      the X server, whose process id XPID follows WHERE
   e2e_mock.py fail METHOD ERROR TEXT METHOD raises the D-Bus error ERROR with message TEXT
+  e2e_mock.py refuse ERROR TEXT      so do all three requests: PowerOff, Reboot, Terminate of c1
   e2e_mock.py calls METHOD [PATH]    prints one line per recorded call: its arguments
+  e2e_mock.py requests               prints "METHOD ARGUMENTS" of every request to power off,
+                                     reboot or end a session ("Terminate cN"), plain or forced
   e2e_mock.py clear                  forgets the recorded calls of every object
   e2e_mock.py a11y-bus               on the session bus: org.a11y.Bus answering with that bus
   e2e_mock.py portal-calls           prints "Inhibit FLAGS" for every Inhibit the desktop portal
@@ -23,11 +26,12 @@
   e2e_mock.py portal-delay SECONDS   the portal answers later Inhibits after that long
   e2e_mock.py portal-tally           prints "TAKEN ANSWERED HELD" of the portal's Inhibits
   e2e_mock.py texts PID              prints "role: name" of every accessible object of process PID
-  e2e_mock.py describe PID NAME      prints "role|value|actions" of the object named NAME
+  e2e_mock.py describe PID NAME      prints "role|value|actions" of the object named NAME, or
+                                     of the first of that role (its value, or a field's text)
   e2e_mock.py press PID NAME         a screen reader's "Press" on the object named NAME
-  e2e_mock.py states PID ROLE        prints which of enabled, focused, sensitive the object of
-                                     role ROLE has; "focused PID" the "role: name" of the focused
-                                     one (widgets; not a transient item of the list's popup)
+  e2e_mock.py states PID NAME        prints which of enabled, sensitive the object named NAME has
+  e2e_mock.py focused PID            prints "role: name" of the focused widget (not a transient
+                                     item of the list's popup)
 
 Refuses to talk to any bus but a private one in /tmp: the real logind must never be asked.
 """
@@ -50,9 +54,10 @@ OTHER_UID = 1000 if OUR_UID != 1000 else 1001
 NORMAL = {
     'PowerOffWithFlags': ('t', ''),
     'RebootWithFlags': ('t', ''),
+    'Terminate': ('', ''),
 }
 SIGNATURES = {'PowerOffWithFlags': 't', 'RebootWithFlags': 't', 'GetSessionByPID': 'u',
-              'GetSession': 's', 'PowerOff': 'b', 'Reboot': 'b', 'TerminateSession': 's'}
+              'GetSession': 's', 'PowerOff': 'b', 'Reboot': 'b', 'Terminate': ''}
 OUT_SIGNATURES = {'GetSessionByPID': 'o', 'GetSession': 'o'}
 
 # What GetSession answers for the special names, by where the program runs; any other name is
@@ -129,21 +134,23 @@ def accessible_texts(pid):
     return [f'{role}: {label}' for role, label, _ in accessibles(pid)]
 
 
-def described(node):
-    """"role|value|actions" of one object: its value where it has one, its actions' names."""
+def described(node, role):
+    """"role|value|actions" of one object: its value or its text, its actions' names."""
     interfaces = node.GetInterfaces(dbus_interface='org.a11y.atspi.Accessible')
     value = actions = ''
     if 'org.a11y.atspi.Value' in interfaces:
         value = '%g' % node.Get('org.a11y.atspi.Value', 'CurrentValue',
                                 dbus_interface='org.freedesktop.DBus.Properties')
+    elif role == 'text':
+        value = str(node.GetText(0, -1, dbus_interface='org.a11y.atspi.Text'))
     if 'org.a11y.atspi.Action' in interfaces:
         actions = ','.join(str(a[0]) for a in node.GetActions(dbus_interface='org.a11y.atspi.Action'))
     return value, actions
 
 
 # AT-SPI's state bits that a screen reader reads to tell a locked control and the focus.
-STATES = {8: 'enabled', 12: 'focused', 24: 'sensitive'}
-TRANSIENT = 28
+STATES = {8: 'enabled', 24: 'sensitive'}
+FOCUSED, TRANSIENT = 12, 28
 
 
 def state_bits(node):
@@ -158,7 +165,7 @@ def states(node):
 
 def named(pid, name):
     for role, label, node in accessibles(pid):
-        if label == name:
+        if name in (label, role):
             return role, node
     sys.exit(f'e2e_mock: no accessible object named {name!r}')
 
@@ -168,7 +175,10 @@ def mock(path=MAIN):
 
 
 def add_method(name, in_sig, out_sig, code):
-    mock().AddMethod(MANAGER, name, in_sig, out_sig, code)
+    if name == 'Terminate':
+        mock(SESSION).AddMethod('org.freedesktop.login1.Session', name, '', '', code)
+    else:
+        mock().AddMethod(MANAGER, name, in_sig, out_sig, code)
 
 
 def add_session(session_id, uid, name, active):
@@ -187,11 +197,11 @@ def set_session(path, kind, display):
 
 
 def setup(where, xpid=0):
-    for name, (in_sig, code) in NORMAL.items():
-        add_method(name, in_sig, '', code)
     add_session('c1', OUR_UID, 'user', True)
     add_session('c2', OTHER_UID, 'other', False)
     add_session('c3', OUR_UID, 'user', True)
+    for name, (in_sig, code) in NORMAL.items():
+        add_method(name, in_sig, '', code)
     ours = os.environ.get('DISPLAY', '')
     kind = {'console': ('tty', ''), 'wayland': ('wayland', ''), 'startx': ('x11', '')}.get(where, ('x11', ours))
     set_session(SESSION, *kind)
@@ -229,10 +239,19 @@ def main(argv):
     command = argv[1]
     if command == 'setup':
         setup(argv[2] if len(argv) > 2 else 'inside', argv[3] if len(argv) > 3 else 0)
-    elif command == 'fail':
-        name, error, text = argv[2], argv[3], argv[4]
-        add_method(name, SIGNATURES[name], OUT_SIGNATURES.get(name, ''),
-                   f'raise dbus.exceptions.DBusException({text!r}, name={error!r})')
+    elif command in ('fail', 'refuse'):
+        names = argv[2:3] if command == 'fail' else ['PowerOffWithFlags', 'RebootWithFlags', 'Terminate']
+        error, text = argv[-2:]
+        for name in names:
+            add_method(name, SIGNATURES[name], OUT_SIGNATURES.get(name, ''),
+                       f'raise dbus.exceptions.DBusException({text!r}, name={error!r})')
+    elif command == 'requests':
+        for name in ('PowerOffWithFlags', 'RebootWithFlags', 'PowerOff', 'Reboot'):
+            for _, args in mock().GetMethodCalls(name):
+                print(name, *args)
+        for path in (SESSION, OTHER_SESSION, GRAPHICAL_SESSION):
+            for _ in mock(path).GetMethodCalls('Terminate'):
+                print('Terminate', path[len(SESSIONS):])
     elif command == 'calls':
         path = argv[3] if len(argv) > 3 else MAIN
         for _, args in mock(path).GetMethodCalls(argv[2]):
@@ -258,18 +277,15 @@ def main(argv):
             print(line)
     elif command == 'describe':
         role, node = named(int(argv[2]), argv[3])
-        print('|'.join((role,) + described(node)))
+        print('|'.join((role,) + described(node, role)))
     elif command == 'states':
-        found = [node for role, _, node in accessibles(int(argv[2])) if role == argv[3]]
-        if not found:
-            sys.exit(f'e2e_mock: no accessible object of role {argv[3]!r}')
-        print(' '.join(states(found[0])))
+        print(' '.join(states(named(int(argv[2]), argv[3])[1])))
     elif command == 'focused':
         # Qt leaves the current item of the list's popup marked focused after the popup has
         # closed; that item is transient (a row of the popup's view, not a widget), and Tab never
         # reaches it.
         for role, label, node in accessibles(int(argv[2])):
-            if 'focused' in states(node) and not state_bits(node) >> TRANSIENT & 1:
+            if state_bits(node) >> FOCUSED & 1 and not state_bits(node) >> TRANSIENT & 1:
                 print(f'{role}: {label}')
     elif command == 'press':
         _, node = named(int(argv[2]), argv[3])
