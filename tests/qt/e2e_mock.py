@@ -26,6 +26,7 @@
   e2e_mock.py portal-delay SECONDS   the portal answers later Inhibits after that long
   e2e_mock.py portal-tally           prints "TAKEN ANSWERED HELD" of the portal's Inhibits
   e2e_mock.py texts PID              prints "role: name" of every accessible object of process PID
+                                     (a line break in a name as a space)
   e2e_mock.py describe PID NAME      prints "role|value|actions" of the object named NAME, or
                                      of the first of that role (its value, or a field's text)
   e2e_mock.py press PID NAME         a screen reader's "Press" on the object named NAME
@@ -131,7 +132,7 @@ def accessibles(pid):
 
 
 def accessible_texts(pid):
-    return [f'{role}: {label}' for role, label, _ in accessibles(pid)]
+    return [f'{role}: {label}'.replace('\n', ' ') for role, label, _ in accessibles(pid)]
 
 
 def described(node, role):
