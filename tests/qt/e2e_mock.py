@@ -4,20 +4,18 @@
                                      display session of our user, and session c2 of another
                                      user. WHERE the program runs: "inside" session c1 (the
                                      default), "outside" any session as desktops start programs
-                                     (GetSessionByPID and GetSession("self") fail with
+                                     (GetSessionByPID, GetSession("self") fail with
                                      NoSessionForPID, "auto" names c1), "old" like outside with a
-                                     logind that does not know "auto", "none": outside, and our
-                                     user has no display session, or "console": inside a text
-                                     console session c1, with our graphical session c3 beside it
-                                     as the user's display session, "wayland": outside, and
-                                     c1 is a Wayland session (its Display empty), or "startx":
-                                     outside, c1 an x11 session that names no display and runs
-                                     the X server, whose process id XPID follows WHERE
+                                     logind without "auto", "none": outside, our user with no
+                                     display session, "console": inside a text console session
+                                     c1, with our graphical session c3 beside it as the user's
+                                     display session, "wayland": outside, c1 a Wayland session
+                                     (Display empty), "startx": outside, c1 an x11 session that
+                                     names no display and runs the X server (process id XPID)
   e2e_mock.py fail METHOD ERROR TEXT METHOD raises the D-Bus error ERROR with message TEXT
   e2e_mock.py refuse ERROR TEXT      so do all three requests: PowerOff, Reboot, Terminate of c1
   e2e_mock.py calls METHOD [PATH]    prints one line per recorded call: its arguments
-  e2e_mock.py requests               prints "METHOD ARGUMENTS" of every request to power off,
-                                     reboot or end a session ("Terminate cN"), plain or forced
+  e2e_mock.py requests               prints "METHOD ARGUMENTS" of every request, "Terminate cN" too
   e2e_mock.py clear                  forgets the recorded calls of every object
   e2e_mock.py a11y-bus               on the session bus: org.a11y.Bus answering with that bus
   e2e_mock.py portal-calls           prints "Inhibit FLAGS" for every Inhibit the desktop portal
@@ -31,8 +29,7 @@
                                      of the first of that role (its value, or a field's text)
   e2e_mock.py press PID NAME         a screen reader's "Press" on the object named NAME
   e2e_mock.py states PID NAME        prints which of enabled, sensitive the object named NAME has
-  e2e_mock.py focused PID            prints "role: name" of the focused widget (not a transient
-                                     item of the list's popup)
+  e2e_mock.py focused PID            prints "role: name" of the focused widget (no item of a popup)
 
 Refuses to talk to any bus but a private one in /tmp: the real logind must never be asked.
 """
@@ -51,12 +48,9 @@ MOCK = 'org.freedesktop.DBus.Mock'
 OUR_UID = os.getuid()
 OTHER_UID = 1000 if OUR_UID != 1000 else 1001
 
-# Logind 248 and later: the *WithFlags methods. The plain ones come with the template.
-NORMAL = {
-    'PowerOffWithFlags': ('t', ''),
-    'RebootWithFlags': ('t', ''),
-    'Terminate': ('', ''),
-}
+# The requests, as they answer when nothing refuses them: logind 248 and later has the
+# *WithFlags methods (the plain ones come with the template).
+REQUESTS = ('PowerOffWithFlags', 'RebootWithFlags', 'Terminate')
 SIGNATURES = {'PowerOffWithFlags': 't', 'RebootWithFlags': 't', 'GetSessionByPID': 'u',
               'GetSession': 's', 'PowerOff': 'b', 'Reboot': 'b', 'Terminate': ''}
 OUT_SIGNATURES = {'GetSessionByPID': 'o', 'GetSession': 'o'}
@@ -131,10 +125,6 @@ def accessibles(pid):
     return found
 
 
-def accessible_texts(pid):
-    return [f'{role}: {label}'.replace('\n', ' ') for role, label, _ in accessibles(pid)]
-
-
 def described(node, role):
     """"role|value|actions" of one object: its value or its text, its actions' names."""
     interfaces = node.GetInterfaces(dbus_interface='org.a11y.atspi.Accessible')
@@ -157,11 +147,6 @@ FOCUSED, TRANSIENT = 12, 28
 def state_bits(node):
     low, high = node.GetState(dbus_interface='org.a11y.atspi.Accessible')
     return int(low) | (int(high) << 32)
-
-
-def states(node):
-    bits = state_bits(node)
-    return [name for bit, name in sorted(STATES.items()) if bits >> bit & 1]
 
 
 def named(pid, name):
@@ -201,8 +186,8 @@ def setup(where, xpid=0):
     add_session('c1', OUR_UID, 'user', True)
     add_session('c2', OTHER_UID, 'other', False)
     add_session('c3', OUR_UID, 'user', True)
-    for name, (in_sig, code) in NORMAL.items():
-        add_method(name, in_sig, '', code)
+    for name in REQUESTS:
+        add_method(name, SIGNATURES[name], '', '')
     ours = os.environ.get('DISPLAY', '')
     kind = {'console': ('tty', ''), 'wayland': ('wayland', ''), 'startx': ('x11', '')}.get(where, ('x11', ours))
     set_session(SESSION, *kind)
@@ -231,17 +216,12 @@ def portal():
                                                       '/org/freedesktop/portal/desktop'), MOCK)
 
 
-def portal_calls():
-    calls = [f'Inhibit {args[1]}' for _, args in portal().GetMethodCalls('Inhibit')]
-    return calls + [f'held {portal().Tally()[2]}']
-
-
 def main(argv):
     command = argv[1]
     if command == 'setup':
         setup(argv[2] if len(argv) > 2 else 'inside', argv[3] if len(argv) > 3 else 0)
     elif command in ('fail', 'refuse'):
-        names = argv[2:3] if command == 'fail' else ['PowerOffWithFlags', 'RebootWithFlags', 'Terminate']
+        names = argv[2:3] if command == 'fail' else REQUESTS
         error, text = argv[-2:]
         for name in names:
             add_method(name, SIGNATURES[name], OUT_SIGNATURES.get(name, ''),
@@ -265,8 +245,9 @@ def main(argv):
         status = dbus.Interface(bus.get_object('org.a11y.Bus', '/org/a11y/bus'), MOCK)
         status.AddMethod('org.a11y.Bus', 'GetAddress', '', 's', f'ret = {address!r}')
     elif command == 'portal-calls':
-        for line in portal_calls():
-            print(line)
+        for _, args in portal().GetMethodCalls('Inhibit'):
+            print(f'Inhibit {args[1]}')
+        print(f'held {portal().Tally()[2]}')
     elif command == 'portal-clear':
         portal().ClearCalls()
     elif command == 'portal-delay':
@@ -274,13 +255,14 @@ def main(argv):
     elif command == 'portal-tally':
         print(' '.join(str(n) for n in portal().Tally()))
     elif command == 'texts':
-        for line in accessible_texts(int(argv[2])):
-            print(line)
+        for role, label, _ in accessibles(int(argv[2])):
+            print(f'{role}: {label}'.replace('\n', ' '))
     elif command == 'describe':
         role, node = named(int(argv[2]), argv[3])
         print('|'.join((role,) + described(node, role)))
     elif command == 'states':
-        print(' '.join(states(named(int(argv[2]), argv[3])[1])))
+        bits = state_bits(named(int(argv[2]), argv[3])[1])
+        print(' '.join(name for bit, name in sorted(STATES.items()) if bits >> bit & 1))
     elif command == 'focused':
         # Qt leaves the current item of the list's popup marked focused after the popup has
         # closed; that item is transient (a row of the popup's view, not a widget), and Tab never
