@@ -1,7 +1,7 @@
 # The Linux program on a private X display, for the suites that drive it (tests/qt, tests/robust):
 # starting it and getting past the welcome box, its windows and boxes, its caption, the keyboard's
-# way to the list and the minutes field, Start and Stop. Sourced after tests/lib/e2e.sh, with
-# $BIN the program; the private buses and the mock logind come first.
+# way to the list and the minutes field, Start and Stop, what a screen reader reads of it. Sourced
+# after tests/lib/e2e.sh, with $BIN the program; the private buses and the mock logind come first.
 #
 #   speed=60 open_form          # the program, its clock 60 times as fast; $form is its window
 #   start_countdown 1 30        # Reboot in 30 minutes, shown in the caption
@@ -12,6 +12,21 @@ app_pid=
 form=
 
 log() { echo "  $*"; }
+# spawn VAR COMMAND...: COMMAND in the background, its PID in $VAR and among the suite's; reap
+# VAR: ends it and waits for it.
+spawn() {
+  local var=$1
+  shift
+  "$@" &
+  printf -v "$var" %s $!
+  pids+=($!)
+}
+reap() {
+  [ -n "${!1}" ] || return 0
+  kill "${!1}" 2>/dev/null
+  wait "${!1}" 2>/dev/null
+  printf -v "$1" %s ''
+}
 
 # start_app [ARG...]: the arguments go to the program. Its clock runs $speed (60) times as fast;
 # every timeout of the program shrinks by as much, the bus's deadline of 4 s included, so the
@@ -20,18 +35,22 @@ log() { echo "  $*"; }
 # bridge is on (through it a suite reads what the boxes say).
 start_app() {
   assert_private_bus
-  env LD_PRELOAD="$FAKETIME_LIB" FAKETIME="+0 x${speed:-60}" \
+  spawn app_pid env LD_PRELOAD="$FAKETIME_LIB" FAKETIME="+0 x${speed:-60}" \
     ${app_a11y:+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1} ${app_env[@]+"${app_env[@]}"} \
-    "$BIN" "$@" >"$work/app.log" 2>&1 &
-  app_pid=$!
-  pids+=($app_pid)
+    "$BIN" "$@" >"$work/app.log" 2>&1
 }
-stop_app() {
-  [ -n "$app_pid" ] || return 0
-  kill "$app_pid" 2>/dev/null
-  wait "$app_pid" 2>/dev/null
+stop_app() { reap app_pid; }
+app_running() { [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; }
+app_gone() { ! app_running; }
+# app_has_ended: the program ends within 5 s, with status 0.
+app_has_ended() {
+  wait_until 5 app_gone || { log "the program runs on"; return 1; }
+  wait "$app_pid"
+  local rc=$?
   app_pid=
+  [ $rc -eq 0 ] || { log "the program ended with status $rc"; return 1; }
 }
+app_ends() { expect "$1" app_has_ended; }
 
 # ---------------------------------------------------------------- windows, boxes, the caption
 visible_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
@@ -52,6 +71,57 @@ dismiss() {
 }
 caption() { xprop -id "$1" _NET_WM_NAME 2>/dev/null | sed -n 's/^_NET_WM_NAME([A-Z0-9_]*) = "\(.*\)"$/\1/p'; }
 caption_is() { [ "$(caption "$1")" = "$2" ]; }
+geometry() {  # prints "x y w h"
+  xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF}
+    /Width:/{w=$NF} /Height:/{h=$NF} END{print x, y, w, h}'
+}
+# top_is Y: the window's top edge is at Y.
+top_is() { [ "$(geometry "$form" | cut -d' ' -f2)" = "$1" ]; }
+active_is() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
+# stacked_above A B: the window manager stacks window A above window B.
+stacked_above() {
+  local list a b
+  list=$(xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //' | tr -d ' ' | tr ',' '\n')
+  a=$(grep -nx "$(printf '0x%x' "$1")" <<<"$list" | cut -d: -f1)
+  b=$(grep -nx "$(printf '0x%x' "$2")" <<<"$list" | cut -d: -f1)
+  [ -n "$a" ] && [ -n "$b" ] && [ "$a" -gt "$b" ]
+}
+# drag_board BUTTON DX DY STEPS: pressed on the board, moved STEPS times by DX, DY, not let go.
+drag_board() {
+  local step
+  xdotool mousemove --window "$form" 150 110 mousedown "$1"
+  for ((step = 0; step < $4; step++)); do
+    xdotool mousemove_relative -- "$2" "$3"
+    sleep 0.03
+  done
+}
+# open_cover: another program's window over the whole screen, with the keyboard: $cover, its
+# process $cover_pid; close_cover ends it.
+cover= cover_pid=
+open_cover() {
+  spawn cover_pid xmessage -geometry 1024x768+0+0 -title cover "another program" >/dev/null 2>&1
+  wait_until 10 has_window '^cover$' || { log "no window of another program"; return 1; }
+  cover=$(visible_window '^cover$')
+  xdotool windowactivate --sync "$cover" 2>/dev/null
+}
+close_cover() { reap cover_pid; }
+# second_start_comes_forward COVER: with the form covered by the window COVER, a second start
+# ends at once, with status 0, no welcome box and no window; the form comes over COVER and has
+# the keyboard.
+second_start_comes_forward() {
+  local second rc
+  xdotool windowactivate --sync "$1" 2>/dev/null
+  wait_until 5 stacked_above "$1" "$form" || { log "the form is not covered"; return 1; }
+  spawn second env ${app_env[@]+"${app_env[@]}"} "$BIN" >"$work/second.log" 2>&1
+  wait_until 10 sh -c "! kill -0 $second 2>/dev/null" || { log "the second start runs on"; kill "$second"; return 1; }
+  wait "$second"
+  rc=$?
+  [ $rc -eq 0 ] || { log "the second start ended with status $rc"; return 1; }
+  no_window '^Velmo$' || { log "a welcome box"; return 1; }
+  [ "$(xdotool search --onlyvisible --name '^Orvane( \(.*\))?$' | wc -l)" -eq 1 ] || { log "more than one window of ours"; return 1; }
+  wait_until 5 stacked_above "$form" "$1" || { log "the form stays under the other window"; return 1; }
+  wait_until 5 active_is "$form" || { log "the form has not the keyboard"; return 1; }
+}
 
 # open_form [START...]: starts the program (start_app, or the command given), answers the welcome
 # box and sets $form to the window; each within 20 s, room for a busy machine. Says what did not
@@ -94,18 +164,51 @@ focus_text1() {
   fi
   xdotool key --clearmodifiers Tab Tab Tab ctrl+a BackSpace
 }
-# Digit keys one by one: "xdotool type" remaps a keycode first and may lose a character.
-type_digits() { xdotool key --clearmodifiers --delay 30 $(sed 's/./& /g' <<<"$1"); }
+# type_text TEXT: its keys one by one ("xdotool type" remaps a keycode first and may lose a
+# character); "-" and "." by their key names.
+type_text() {
+  local keys
+  keys=$(sed 's/./& /g; s/-/minus/g; s/\./period/g' <<<"$1")
+  [ -z "$keys" ] || xdotool key --clearmodifiers --delay 30 $keys
+}
 press_start() { xdotool mousemove --window "$form" 128 156 click 1; }
 press_stop() { xdotool mousemove --window "$form" 192 156 click 1; }
 # enter_countdown ITEM MINUTES: picks list item ITEM, types MINUTES into the field, presses Start.
 # start_countdown ITEM MINUTES: the same, and the caption shows the count at 0 within 5 s.
 enter_countdown() {
   focus_text1 "$1"
-  type_digits "$2"
+  type_text "$2"
   press_start
 }
 start_countdown() {
   enter_countdown "$1" "$2"
   wait_until 5 caption_is "$form" "Orvane ($2 - 0)"
 }
+
+# ---------------------------------------------------------------- what a screen reader reads
+# Over AT-SPI, with the program started with $app_a11y set.
+# says TEXT: a label of the program (a box's text is the name of its label) reads TEXT, in which
+# "*" stands for any text.
+says() {
+  local pattern line
+  pattern=$(printf '%q' "$1")
+  pattern=${pattern//\\\*/*}
+  while IFS= read -r line; do
+    [[ $line == label:\ $pattern ]] && return 0
+  done < <("${MOCKCTL[@]}" texts "$app_pid" 2>/dev/null)
+  return 1
+}
+not_says() { ! says "$1"; }
+
+# reads_as "expected" COMMAND [ARG]: what e2e_mock.py COMMAND reads of the program over AT-SPI,
+# within 5 s; states_are NAME "states": which of enabled, sensitive the object of that name has;
+# focused_is "role: name": the object that has the keyboard; described_as NAME
+# "role|value|actions".
+mock_reads() { "${MOCKCTL[@]}" "$1" "$app_pid" "${@:2}" 2>&1; }
+mock_reads_as() { [ "$(mock_reads "${@:2}")" = "$1" ]; }
+reads_as() {
+  wait_until 5 mock_reads_as "$@" || { log "${*:2} of the program: '$(mock_reads "${@:2}")', expected '$1'"; return 1; }
+}
+states_are() { reads_as "$2" states "$1"; }
+focused_is() { reads_as "$1" focused; }
+described_as() { reads_as "$2" describe "$1"; }

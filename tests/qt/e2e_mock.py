@@ -4,17 +4,18 @@
                                      display session of our user, and session c2 of another
                                      user. WHERE the program runs: "inside" session c1 (the
                                      default), "outside" any session as desktops start programs
-                                     (GetSessionByPID and GetSession("self") fail with
+                                     (GetSessionByPID, GetSession("self") fail with
                                      NoSessionForPID, "auto" names c1), "old" like outside with a
-                                     logind that does not know "auto", "none": outside, and our
-                                     user has no display session, or "console": inside a text
-                                     console session c1, with our graphical session c3 beside it
-                                     as the user's display session, "wayland": outside, and
-                                     c1 is a Wayland session (its Display empty), or "startx":
-                                     outside, c1 an x11 session that names no display and runs
-                                     the X server, whose process id XPID follows WHERE
+                                     logind without "auto", "none": outside, our user with no
+                                     display session, "console": inside a text console session
+                                     c1, with our graphical session c3 beside it as the user's
+                                     display session, "wayland": outside, c1 a Wayland session
+                                     (Display empty), "startx": outside, c1 an x11 session that
+                                     names no display and runs the X server (process id XPID)
   e2e_mock.py fail METHOD ERROR TEXT METHOD raises the D-Bus error ERROR with message TEXT
+  e2e_mock.py refuse ERROR TEXT      so do all three requests: PowerOff, Reboot, Terminate of c1
   e2e_mock.py calls METHOD [PATH]    prints one line per recorded call: its arguments
+  e2e_mock.py requests               prints "METHOD ARGUMENTS" of every request, "Terminate cN" too
   e2e_mock.py clear                  forgets the recorded calls of every object
   e2e_mock.py a11y-bus               on the session bus: org.a11y.Bus answering with that bus
   e2e_mock.py portal-calls           prints "Inhibit FLAGS" for every Inhibit the desktop portal
@@ -23,11 +24,12 @@
   e2e_mock.py portal-delay SECONDS   the portal answers later Inhibits after that long
   e2e_mock.py portal-tally           prints "TAKEN ANSWERED HELD" of the portal's Inhibits
   e2e_mock.py texts PID              prints "role: name" of every accessible object of process PID
-  e2e_mock.py describe PID NAME      prints "role|value|actions" of the object named NAME
+                                     (a line break in a name as a space)
+  e2e_mock.py describe PID NAME      prints "role|value|actions" of the object named NAME, or
+                                     of the first of that role (its value, or a field's text)
   e2e_mock.py press PID NAME         a screen reader's "Press" on the object named NAME
-  e2e_mock.py states PID ROLE        prints which of enabled, focused, sensitive the object of
-                                     role ROLE has; "focused PID" the "role: name" of the focused
-                                     one (widgets; not a transient item of the list's popup)
+  e2e_mock.py states PID NAME        prints which of enabled, sensitive the object named NAME has
+  e2e_mock.py focused PID            prints "role: name" of the focused widget (no item of a popup)
 
 Refuses to talk to any bus but a private one in /tmp: the real logind must never be asked.
 """
@@ -46,13 +48,11 @@ MOCK = 'org.freedesktop.DBus.Mock'
 OUR_UID = os.getuid()
 OTHER_UID = 1000 if OUR_UID != 1000 else 1001
 
-# Logind 248 and later: the *WithFlags methods. The plain ones come with the template.
-NORMAL = {
-    'PowerOffWithFlags': ('t', ''),
-    'RebootWithFlags': ('t', ''),
-}
+# The requests, as they answer when nothing refuses them: logind 248 and later has the
+# *WithFlags methods (the plain ones come with the template).
+REQUESTS = ('PowerOffWithFlags', 'RebootWithFlags', 'Terminate')
 SIGNATURES = {'PowerOffWithFlags': 't', 'RebootWithFlags': 't', 'GetSessionByPID': 'u',
-              'GetSession': 's', 'PowerOff': 'b', 'Reboot': 'b', 'TerminateSession': 's'}
+              'GetSession': 's', 'PowerOff': 'b', 'Reboot': 'b', 'Terminate': ''}
 OUT_SIGNATURES = {'GetSessionByPID': 'o', 'GetSession': 'o'}
 
 # What GetSession answers for the special names, by where the program runs; any other name is
@@ -125,25 +125,23 @@ def accessibles(pid):
     return found
 
 
-def accessible_texts(pid):
-    return [f'{role}: {label}' for role, label, _ in accessibles(pid)]
-
-
-def described(node):
-    """"role|value|actions" of one object: its value where it has one, its actions' names."""
+def described(node, role):
+    """"role|value|actions" of one object: its value or its text, its actions' names."""
     interfaces = node.GetInterfaces(dbus_interface='org.a11y.atspi.Accessible')
     value = actions = ''
     if 'org.a11y.atspi.Value' in interfaces:
         value = '%g' % node.Get('org.a11y.atspi.Value', 'CurrentValue',
                                 dbus_interface='org.freedesktop.DBus.Properties')
+    elif role == 'text':
+        value = str(node.GetText(0, -1, dbus_interface='org.a11y.atspi.Text'))
     if 'org.a11y.atspi.Action' in interfaces:
         actions = ','.join(str(a[0]) for a in node.GetActions(dbus_interface='org.a11y.atspi.Action'))
     return value, actions
 
 
 # AT-SPI's state bits that a screen reader reads to tell a locked control and the focus.
-STATES = {8: 'enabled', 12: 'focused', 24: 'sensitive'}
-TRANSIENT = 28
+STATES = {8: 'enabled', 24: 'sensitive'}
+FOCUSED, TRANSIENT = 12, 28
 
 
 def state_bits(node):
@@ -151,14 +149,9 @@ def state_bits(node):
     return int(low) | (int(high) << 32)
 
 
-def states(node):
-    bits = state_bits(node)
-    return [name for bit, name in sorted(STATES.items()) if bits >> bit & 1]
-
-
 def named(pid, name):
     for role, label, node in accessibles(pid):
-        if label == name:
+        if name in (label, role):
             return role, node
     sys.exit(f'e2e_mock: no accessible object named {name!r}')
 
@@ -168,7 +161,10 @@ def mock(path=MAIN):
 
 
 def add_method(name, in_sig, out_sig, code):
-    mock().AddMethod(MANAGER, name, in_sig, out_sig, code)
+    if name == 'Terminate':
+        mock(SESSION).AddMethod('org.freedesktop.login1.Session', name, '', '', code)
+    else:
+        mock().AddMethod(MANAGER, name, in_sig, out_sig, code)
 
 
 def add_session(session_id, uid, name, active):
@@ -187,11 +183,11 @@ def set_session(path, kind, display):
 
 
 def setup(where, xpid=0):
-    for name, (in_sig, code) in NORMAL.items():
-        add_method(name, in_sig, '', code)
     add_session('c1', OUR_UID, 'user', True)
     add_session('c2', OTHER_UID, 'other', False)
     add_session('c3', OUR_UID, 'user', True)
+    for name in REQUESTS:
+        add_method(name, SIGNATURES[name], '', '')
     ours = os.environ.get('DISPLAY', '')
     kind = {'console': ('tty', ''), 'wayland': ('wayland', ''), 'startx': ('x11', '')}.get(where, ('x11', ours))
     set_session(SESSION, *kind)
@@ -220,19 +216,23 @@ def portal():
                                                       '/org/freedesktop/portal/desktop'), MOCK)
 
 
-def portal_calls():
-    calls = [f'Inhibit {args[1]}' for _, args in portal().GetMethodCalls('Inhibit')]
-    return calls + [f'held {portal().Tally()[2]}']
-
-
 def main(argv):
     command = argv[1]
     if command == 'setup':
         setup(argv[2] if len(argv) > 2 else 'inside', argv[3] if len(argv) > 3 else 0)
-    elif command == 'fail':
-        name, error, text = argv[2], argv[3], argv[4]
-        add_method(name, SIGNATURES[name], OUT_SIGNATURES.get(name, ''),
-                   f'raise dbus.exceptions.DBusException({text!r}, name={error!r})')
+    elif command in ('fail', 'refuse'):
+        names = argv[2:3] if command == 'fail' else REQUESTS
+        error, text = argv[-2:]
+        for name in names:
+            add_method(name, SIGNATURES[name], OUT_SIGNATURES.get(name, ''),
+                       f'raise dbus.exceptions.DBusException({text!r}, name={error!r})')
+    elif command == 'requests':
+        for name in ('PowerOffWithFlags', 'RebootWithFlags', 'PowerOff', 'Reboot'):
+            for _, args in mock().GetMethodCalls(name):
+                print(name, *args)
+        for path in (SESSION, OTHER_SESSION, GRAPHICAL_SESSION):
+            for _ in mock(path).GetMethodCalls('Terminate'):
+                print('Terminate', path[len(SESSIONS):])
     elif command == 'calls':
         path = argv[3] if len(argv) > 3 else MAIN
         for _, args in mock(path).GetMethodCalls(argv[2]):
@@ -245,8 +245,9 @@ def main(argv):
         status = dbus.Interface(bus.get_object('org.a11y.Bus', '/org/a11y/bus'), MOCK)
         status.AddMethod('org.a11y.Bus', 'GetAddress', '', 's', f'ret = {address!r}')
     elif command == 'portal-calls':
-        for line in portal_calls():
-            print(line)
+        for _, args in portal().GetMethodCalls('Inhibit'):
+            print(f'Inhibit {args[1]}')
+        print(f'held {portal().Tally()[2]}')
     elif command == 'portal-clear':
         portal().ClearCalls()
     elif command == 'portal-delay':
@@ -254,22 +255,20 @@ def main(argv):
     elif command == 'portal-tally':
         print(' '.join(str(n) for n in portal().Tally()))
     elif command == 'texts':
-        for line in accessible_texts(int(argv[2])):
-            print(line)
+        for role, label, _ in accessibles(int(argv[2])):
+            print(f'{role}: {label}'.replace('\n', ' '))
     elif command == 'describe':
         role, node = named(int(argv[2]), argv[3])
-        print('|'.join((role,) + described(node)))
+        print('|'.join((role,) + described(node, role)))
     elif command == 'states':
-        found = [node for role, _, node in accessibles(int(argv[2])) if role == argv[3]]
-        if not found:
-            sys.exit(f'e2e_mock: no accessible object of role {argv[3]!r}')
-        print(' '.join(states(found[0])))
+        bits = state_bits(named(int(argv[2]), argv[3])[1])
+        print(' '.join(name for bit, name in sorted(STATES.items()) if bits >> bit & 1))
     elif command == 'focused':
         # Qt leaves the current item of the list's popup marked focused after the popup has
         # closed; that item is transient (a row of the popup's view, not a widget), and Tab never
         # reaches it.
         for role, label, node in accessibles(int(argv[2])):
-            if 'focused' in states(node) and not state_bits(node) >> TRANSIENT & 1:
+            if state_bits(node) >> FOCUSED & 1 and not state_bits(node) >> TRANSIENT & 1:
                 print(f'{role}: {label}')
     elif command == 'press':
         _, node = named(int(argv[2]), argv[3])
