@@ -30,16 +30,29 @@ reap() {
 
 # start_app [ARG...]: the arguments go to the program. Its clock runs $speed (60) times as fast;
 # every timeout of the program shrinks by as much, the bus's deadline of 4 s included, so the
-# cases that need logind's answer in time run at 30 (133 ms of real time for the exchange). The
-# variables of the array app_env go to it as well, and with app_a11y set Qt's accessibility
-# bridge is on (through it a suite reads what the boxes say).
+# cases that need logind's answer in time run at 30 (133 ms of real time for the exchange). With
+# speed=step it runs at real speed, and step_clock moves it on. The variables of the array app_env
+# go to it as well, and with app_a11y set Qt's accessibility bridge is on (through it a suite
+# reads what the boxes say).
 start_app() {
   assert_private_bus
-  spawn app_pid env LD_PRELOAD="$FAKETIME_LIB" FAKETIME="+0 x${speed:-60}" \
+  local clock=(FAKETIME="+0 x${speed:-60}")
+  if [ "${speed:-}" = step ]; then
+    clock_minutes=0
+    echo "+0 x1" >"$work/faketime"
+    clock=(FAKETIME_TIMESTAMP_FILE="$work/faketime" FAKETIME_NO_CACHE=1)
+  fi
+  spawn app_pid env LD_PRELOAD="$FAKETIME_LIB" "${clock[@]}" \
     ${app_a11y:+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1} ${app_env[@]+"${app_env[@]}"} \
     "$BIN" "$@" >"$work/app.log" 2>&1
 }
 stop_app() { reap app_pid; }
+# step_clock MINUTES: the clock of a program started with speed=step, that many minutes ahead; a
+# timer of it that falls due ticks once.
+step_clock() {
+  clock_minutes=$((clock_minutes + $1))
+  echo "+$((clock_minutes * 60)) x1" >"$work/faketime"
+}
 app_running() { [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; }
 app_gone() { ! app_running; }
 # app_has_ended: the program ends within 5 s, with status 0.
