@@ -36,7 +36,7 @@ e2e_init() {
       *) echo "e2e_init: no hook named ${hook%%=*}" >&2; exit 2 ;;
     esac
   done
-  work=$(realpath "$(mktemp -d "/tmp/orvane-$e2e_suite.XXXXXX")")
+  work=$(realpath "$(mktemp -d "/tmp/orvane-$e2e_suite.XXXXXX")") || exit 2
   # A runtime folder of the suite's own: the lock that keeps Orvane to one at a time lives there,
   # apart from every other Orvane of this user (another suite's, or the user's own).
   mkdir -m 700 "$work/runtime"
