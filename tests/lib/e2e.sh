@@ -159,6 +159,15 @@ near() {
   [ $(((a - d) * (a - d) <= t * t && (b - e) * (b - e) <= t * t && (c - f) * (c - f) <= t * t)) -eq 1 ]
 }
 
+# ---------------------------------------------------------------- windows and processes
+# visible NAME: the first shown window whose name matches NAME; shown NAME: there is one.
+visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
+shown() { [ -n "$(visible "$1")" ]; }
+# cpu_ns PID, wakeups PID: the CPU time of all the process's threads, and their voluntary context
+# switches (a thread went to sleep and was woken again).
+cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{n += $1} END {print n + 0}'; }
+wakeups() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ {n += $2} END {print n + 0}'; }
+
 # ---------------------------------------------------------------- a private X display
 # start_display [WxH] [XVFB ARGUMENT...]: Xvfb on a display number it picks itself; exports
 # DISPLAY. A busy machine may take seconds to start it: waited for, not slept for.
