@@ -168,6 +168,9 @@ shown() { [ -n "$(visible "$1")" ]; }
 cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{n += $1} END {print n + 0}'; }
 wakeups() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ {n += $2} END {print n + 0}'; }
 
+# pack_deb BUILD: the .deb of that build directory, packed by CPack into $work/deb.
+pack_deb() { (cd "$1" && cpack -G DEB -B "$work/deb"); }
+
 # ---------------------------------------------------------------- a private X display
 # start_display [WxH] [XVFB ARGUMENT...]: Xvfb on a display number it picks itself; exports
 # DISPLAY. A busy machine may take seconds to start it: waited for, not slept for.
