@@ -36,7 +36,7 @@ e2e_init() {
       *) echo "e2e_init: no hook named ${hook%%=*}" >&2; exit 2 ;;
     esac
   done
-  work=$(realpath "$(mktemp -d "/tmp/orvane-$e2e_suite.XXXXXX")")
+  work=$(realpath "$(mktemp -d "/tmp/orvane-$e2e_suite.XXXXXX")") || exit 2
   # A runtime folder of the suite's own: the lock that keeps Orvane to one at a time lives there,
   # apart from every other Orvane of this user (another suite's, or the user's own).
   mkdir -m 700 "$work/runtime"
@@ -127,6 +127,16 @@ run_case() {
   return 0
 }
 
+# run_check NAME COMMAND...: one case of one command, its output kept in $work/check.log and
+# shown, its last 40 lines, when it fails; returns 1 when it failed.
+run_check() {
+  run_case "$1" e2e_run_check "${@:2}"
+  [ "$case_ok" = 1 ] || { sed 's/^/       /' "$work/check.log" | tail -n 40; return 1; }
+}
+e2e_run_check() {
+  "$@" >"$work/check.log" 2>&1 || { echo "  FAIL: status $?"; case_ok=0; }
+}
+
 # e2e_finish: the closing line and the counts file; returns 1 when anything failed.
 e2e_finish() {
   echo "$e2e_suite: $((SECONDS - e2e_started)) s"
@@ -148,6 +158,18 @@ near() {
   read -r d e f <<<"$2"
   [ $(((a - d) * (a - d) <= t * t && (b - e) * (b - e) <= t * t && (c - f) * (c - f) <= t * t)) -eq 1 ]
 }
+
+# ---------------------------------------------------------------- windows and processes
+# visible NAME: the first shown window whose name matches NAME; shown NAME: there is one.
+visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
+shown() { [ -n "$(visible "$1")" ]; }
+# cpu_ns PID, wakeups PID: the CPU time of all the process's threads, and their voluntary context
+# switches (a thread went to sleep and was woken again).
+cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{n += $1} END {print n + 0}'; }
+wakeups() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ {n += $2} END {print n + 0}'; }
+
+# pack_deb BUILD: the .deb of that build directory, packed by CPack into $work/deb.
+pack_deb() { (cd "$1" && cpack -G DEB -B "$work/deb"); }
 
 # ---------------------------------------------------------------- a private X display
 # start_display [WxH] [XVFB ARGUMENT...]: Xvfb on a display number it picks itself; exports
@@ -306,9 +328,17 @@ stop_compositor() {
 # listen to; exports their addresses (the system bus's is $PRIVATE_BUS) and sets bus_pid.
 bus_pid=
 start_buses() {
-  local kind
-  for kind in system session; do
-    cat >"$work/$kind.conf" <<EOF
+  start_bus system && start_bus session || return 1
+  PRIVATE_BUS=unix:path=$work/system_bus_socket
+  export DBUS_SYSTEM_BUS_ADDRESS=$PRIVATE_BUS
+  export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/session_bus_socket
+  unset XDG_SESSION_ID
+  assert_private_bus
+}
+# start_bus system|session: one such bus on $work/KIND_bus_socket, its address exported nowhere.
+start_bus() {
+  local kind=$1
+  cat >"$work/$kind.conf" <<EOF
 <!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
 <busconfig>
@@ -323,16 +353,10 @@ start_buses() {
   </policy>
 </busconfig>
 EOF
-    dbus-daemon --config-file="$work/$kind.conf" --nofork >"$work/$kind-bus.log" 2>&1 &
-    pids+=($!)
-    [ $kind = system ] && bus_pid=$!
-    wait_until 10 test -S "$work/${kind}_bus_socket" || { echo "$e2e_suite: no private $kind bus" >&2; return 1; }
-  done
-  PRIVATE_BUS=unix:path=$work/system_bus_socket
-  export DBUS_SYSTEM_BUS_ADDRESS=$PRIVATE_BUS
-  export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/session_bus_socket
-  unset XDG_SESSION_ID
-  assert_private_bus
+  dbus-daemon --config-file="$work/$kind.conf" --nofork >"$work/$kind-bus.log" 2>&1 &
+  pids+=($!)
+  [ "$kind" = system ] && bus_pid=$!
+  wait_until 10 test -S "$work/${kind}_bus_socket" || { echo "$e2e_suite: no private $kind bus" >&2; return 1; }
 }
 
 # Never lets a program near any bus but ours: each address is one unix:path= inside the work
@@ -376,8 +400,11 @@ stop_mock_logind() {
 
 # ---------------------------------------------------------------- Wine
 # wine_prefix DIR: a fresh 64-bit prefix, without Mono and Gecko; waits until it is ready.
+# Returns wineboot's status (what it said is in $work/wineboot.log).
 wine_prefix() {
+  local rc=0
   export WINEPREFIX=$1 WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  wine wineboot -i >"$work/wineboot.log" 2>&1
+  wine wineboot -i >"$work/wineboot.log" 2>&1 || rc=$?
   wineserver -p || true  # exits 1 when the server from wineboot is still up: it stays up either way
+  return $rc
 }

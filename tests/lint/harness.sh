@@ -1,8 +1,8 @@
-# The guards of the test harness itself, sourced by tests/lint/run-e2e (which gives pass, fail,
-# $root and $work): the guest's scripts act only inside the guest that tests/vm/run-e2e boots,
-# and a suite lets a program near no bus but its own.
+# The guards of the test harness itself, sourced by tests/lint/run-e2e (which gives $root and
+# tests/lib/e2e.sh): the guest's scripts act only inside the guest that tests/vm/run-e2e boots,
+# and a suite lets a program near no bus but its own. Each check says what is wrong, if anything.
 # shellcheck shell=bash
-# shellcheck disable=SC2154  # root and work come from tests/lint/run-e2e
+# shellcheck disable=SC2154  # root comes from tests/lint/run-e2e, work from tests/lib/e2e.sh
 
 # shellcheck disable=SC2016  # the line as it stands in each script
 guest_guard_line='. "${0%/*}/guard" || exit 1'
@@ -20,15 +20,14 @@ guest_scripts() {
 # started from the tree by its name.
 check_guest_guard_first() {
   local f first bad=0
-  : >"$work/guard.log"
   for f in $(guest_scripts); do
     first=$(sed -n '2,$ {/^[[:space:]]*\(#.*\)\{0,1\}$/d; p; q}' "$f")
     if [ "$first" != "$guest_guard_line" ]; then
-      echo "${f#"$root"/}: the first command is '$first'" >>"$work/guard.log"
+      echo "${f#"$root"/}: the first command is '$first'"
       bad=1
     fi
     if [ "$(git -C "$root" ls-files -s -- "${f#"$root"/}" | cut -c1-6)" != 100644 ]; then
-      echo "${f#"$root"/}: executable in the tree (or not tracked)" >>"$work/guard.log"
+      echo "${f#"$root"/}: executable in the tree (or not tracked)"
       bad=1
     fi
   done
@@ -41,7 +40,7 @@ check_guest_guard_first() {
 # power commands replaced by shims that write down each call. Each must end with a non-zero
 # status, say why, and call nothing.
 check_guest_refuses_here() {
-  local dir f name status calls as=() ns=(--mount --propagation private)
+  local dir f name status calls as=() ns=(--mount --propagation private) bad=0
   dir=$(mktemp -d /tmp/orvane-guest-here.XXXXXX)
   mkdir -p "$dir/scripts" "$dir/shims" "$dir/out"
   cp "$root"/tests/vm/guest/* "$dir/scripts/"
@@ -58,7 +57,6 @@ check_guest_refuses_here() {
   else
     as=(env) ns+=(--user --map-root-user)  # root only inside a user namespace of its own
   fi
-  : >"$work/guard.log"
   for f in $(guest_scripts); do
     name=${f##*/}
     local shell=bash
@@ -69,19 +67,18 @@ check_guest_refuses_here() {
       "$shell" "$dir/scripts/$name" /dev/tty1 </dev/null >"$dir/out/$name.log" 2>&1 || status=$?
     calls=$(cat "$dir/out/calls" 2>/dev/null)
     if [ "$status" = 0 ] || [ -n "$calls" ] || ! grep -q 'nothing done' "$dir/out/$name.log"; then
-      echo "$name: status $status, calls '${calls//$'\n'/; }', said: $(head -c 300 "$dir/out/$name.log")" >>"$work/guard.log"
+      echo "$name: status $status, calls '${calls//$'\n'/; }', said: $(head -c 300 "$dir/out/$name.log")"
+      bad=1
     fi
     rm -f "$dir/out/calls"
   done
   rm -rf "$dir"
-  [ ! -s "$work/guard.log" ]
+  [ $bad = 0 ]
 }
 
 # The bus guard of tests/lib/e2e.sh: one unix:path= inside the suite's work folder, nothing that
 # a D-Bus library could follow elsewhere.
 check_bus_guard() (
-  # shellcheck source=/dev/null
-  . "$root/tests/lib/e2e.sh"
   local dir own session want address session_address got bad=0
   dir=$(realpath "$(mktemp -d "$work/bus.XXXXXX")")
   ln -s /run/dbus "$dir/link"
@@ -89,7 +86,7 @@ check_bus_guard() (
   # want | system bus address | session bus address
   while IFS='|' read -r want address session_address; do
     got=refused
-    (e2e_suite=lint work=$dir DBUS_SYSTEM_BUS_ADDRESS=$address DBUS_SESSION_BUS_ADDRESS=$session_address \
+    (work=$dir DBUS_SYSTEM_BUS_ADDRESS=$address DBUS_SESSION_BUS_ADDRESS=$session_address \
       assert_private_bus) 2>/dev/null && got=accepted
     [ "$got" = "$want" ] || { echo "$want, but $got: '$address' '$session_address'"; bad=1; }
   done <<EOF
@@ -109,22 +106,11 @@ refused|$own|unix:path=/run/user/0/bus
 EOF
   rm -rf "$dir"
   return $bad
-) >"$work/guard.log" 2>&1
+)
 
 check_harness_guards() {
-  if check_guest_guard_first; then
-    pass "the guest's scripts source the guard first and are not executable in the tree"
-    if check_guest_refuses_here; then
-      pass "the guest's scripts refuse to act on this machine"
-    else
-      fail "the guest's scripts refuse to act on this machine" "$work/guard.log"
-    fi
-  else
-    fail "the guest's scripts source the guard first and are not executable in the tree" "$work/guard.log"
-  fi
-  if check_bus_guard; then
-    pass "a program gets no bus but the suite's own"
-  else
-    fail "a program gets no bus but the suite's own" "$work/guard.log"
-  fi
+  run_check "the guest's scripts source the guard first and are not executable in the tree" \
+    check_guest_guard_first &&
+    run_check "the guest's scripts refuse to act on this machine" check_guest_refuses_here
+  run_check "a program gets no bus but the suite's own" check_bus_guard
 }

