@@ -458,7 +458,6 @@ class Form1QtTest : public QObject {
       }
     }
     QVERIFY(opaque > 10000);
-    qInfo("scale %g: %d of %d picture pixels differ from the shape", scale, mismatched, opaque);
     // The 2x rendition is drawn on its own, so its edges may fall a pixel apart from the 1x one.
     QVERIFY2(mismatched <= (scale == 1 ? 0 : opaque / 20),
              qPrintable(QString("%1 of %2 pixels differ").arg(mismatched).arg(opaque)));

@@ -12,23 +12,15 @@ namespace {
 
 const char* CauseName(orvane::RefusalCause cause) {
   switch (cause) {
-    case orvane::RefusalCause::NotAllowed:
-      return "not-allowed";
-    case orvane::RefusalCause::Inhibited:
-      return "inhibited";
-    case orvane::RefusalCause::NoSession:
-      return "no-session";
-    case orvane::RefusalCause::NoLoginManager:
-      return "no-login-manager";
-    case orvane::RefusalCause::NoAnswer:
-      return "no-answer";
-    case orvane::RefusalCause::NotAsked:
-      return "not-asked";
-    case orvane::RefusalCause::UnderWay:
-      return "under-way";
+    case orvane::RefusalCause::NotAllowed: return "not-allowed";
+    case orvane::RefusalCause::Inhibited: return "inhibited";
+    case orvane::RefusalCause::NoSession: return "no-session";
+    case orvane::RefusalCause::NoLoginManager: return "no-login-manager";
+    case orvane::RefusalCause::NoAnswer: return "no-answer";
+    case orvane::RefusalCause::NotAsked: return "not-asked";
+    case orvane::RefusalCause::UnderWay: return "under-way";
     case orvane::RefusalCause::Other:
-    default:
-      return "other";
+    default: return "other";
   }
 }
 
