@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -123,6 +124,7 @@ struct EndRow {
   std::function<void(Form1EventsTest&)> end;
   std::vector<std::string> log;  // what the end itself wrote; nothing follows it
 };
+void PrintTo(const EndRow& row, std::ostream* os) { *os << row.name; }
 class EndTest : public Form1EventsTest, public ::testing::WithParamInterface<EndRow> {};
 
 TEST_P(EndTest, NothingRunsAfterTheEnd) {
