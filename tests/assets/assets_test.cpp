@@ -215,10 +215,10 @@ TEST_P(BackgroundTest, BoardIsRoundedDarkGreenWithABlackOutline) {
       if (pic().at(x, y) == kBoardGreen) {
         x0 = std::min(x0, x), x1 = std::max(x1, x), y0 = std::min(y0, y), y1 = std::max(y1, y), ++count;
       }
-  EXPECT_NEAR(x0 / s(), 73, 4);
-  EXPECT_NEAR(x1 / s(), 295, 4);
-  EXPECT_NEAR(y0 / s(), 104, 4);
-  EXPECT_NEAR(y1 / s(), 225, 4);
+  EXPECT_NEAR(static_cast<double>(x0) / s(), 73, 4);
+  EXPECT_NEAR(static_cast<double>(x1) / s(), 295, 4);
+  EXPECT_NEAR(static_cast<double>(y0) / s(), 104, 4);
+  EXPECT_NEAR(static_cast<double>(y1) / s(), 225, 4);
   EXPECT_GT(count, 150 * 100 * s() * s());  // most of the board is the named green
   // Black outline on the left, top and bottom edges: the first opaque pixels from outside.
   for (int y : {140, 180}) {
@@ -280,10 +280,10 @@ TEST_P(BackgroundTest, TiltedMagentaStripWithDarkTextUnderTheBoard) {
         if (x == 245 * s()) bottoms[1] = y;
       }
     }
-  EXPECT_NEAR(x0 / s(), 93, 4);
-  EXPECT_NEAR(x1 / s(), 251, 4);
+  EXPECT_NEAR(static_cast<double>(x0) / s(), 93, 4);
+  EXPECT_NEAR(static_cast<double>(x1) / s(), 251, 4);
   EXPECT_GE(y0 / s(), 218);      // its top edge hides behind the board
-  EXPECT_NEAR(y1 / s(), 248, 3);
+  EXPECT_NEAR(static_cast<double>(y1) / s(), 248, 3);
   EXPECT_GT(count, 1500 * s() * s());
   EXPECT_GE(bottoms[0] - bottoms[1], 3 * s());  // tilted
   // One line of small dark text, inside the visible part of the strip.
@@ -460,8 +460,9 @@ TEST(Icon, ShowsAGreyFramedScreenWithBlackFaceGreenGridAndWhiteWave) {
   for (const IcoImage& im : images) {
     SCOPED_TRACE("size " + std::to_string(im.size));
     const int n = im.size;
-    auto colour = [&](int x, int y) { return im.palette[static_cast<std::size_t>(im.index[static_cast<std::size_t>(y * n + x)])]; };
-    auto clear = [&](int x, int y) { return im.transparent[static_cast<std::size_t>(y * n + x)]; };
+    const auto pixel = [n](int x, int y) { return static_cast<std::size_t>(y) * n + x; };
+    auto colour = [&](int x, int y) { return im.palette[static_cast<std::size_t>(im.index[pixel(x, y)])]; };
+    auto clear = [&](int x, int y) { return im.transparent[pixel(x, y)]; };
     EXPECT_TRUE(clear(0, 0));
     EXPECT_TRUE(clear(n - 1, 0));
     EXPECT_TRUE(clear(0, n - 1));
@@ -470,7 +471,7 @@ TEST(Icon, ShowsAGreyFramedScreenWithBlackFaceGreenGridAndWhiteWave) {
     for (int y = 0; y < n; ++y)
       for (int x = 0; x < n; ++x) {
         if (clear(x, y)) {
-          EXPECT_EQ(im.index[static_cast<std::size_t>(y * n + x)], 0) << "transparent pixels are black in the image";
+          EXPECT_EQ(im.index[pixel(x, y)], 0) << "transparent pixels are black in the image";
           continue;
         }
         ++opaque;
@@ -532,7 +533,7 @@ TEST(Generator, ReproducesEveryCommittedFileBitForBit) {
   const fs::path out = fs::temp_directory_path() / ("orvane-draw-test-" + std::to_string(::getpid()));
   fs::remove_all(out);
   const std::string cmd = std::string("\"") + ORVANE_DRAW_EXE + "\" \"" + out.string() + "\"";
-  ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+  ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;  // NOLINT(concurrency-mt-unsafe): no other thread runs
   std::vector<fs::path> made;
   for (const auto& e : fs::recursive_directory_iterator(out))
     if (e.is_regular_file()) made.push_back(fs::relative(e.path(), out));

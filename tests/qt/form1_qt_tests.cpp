@@ -253,7 +253,10 @@ class Form1QtTest : public QObject {
   // since the end is the end of the process.
   void errorBoxShowsBeforeTheEnd() {
     if (qEnvironmentVariableIsSet("ORVANE_QT_TEST_ERROR_CHILD")) {
-      QTimer::singleShot(0, form_.get(), [this] { form_->EndWithError("Timer1_Timer", "a test's own error"); });
+      QTimer end;
+      end.setSingleShot(true);
+      QObject::connect(&end, &QTimer::timeout, [this] { form_->EndWithError("Timer1_Timer", "a test's own error"); });
+      end.start(0);
       QApplication::exec();
       QFAIL("the error path returned");
     }

@@ -27,7 +27,7 @@ const char* CauseName(orvane::RefusalCause cause) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const char* bus = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
+  const char* bus = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");  // NOLINT(concurrency-mt-unsafe)
   if (bus == nullptr || std::strstr(bus, "unix:path=/tmp/") != bus) {
     std::fprintf(stderr, "logind_probe: DBUS_SYSTEM_BUS_ADDRESS must name a private bus in /tmp\n");
     return 2;
