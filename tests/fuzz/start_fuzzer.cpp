@@ -13,7 +13,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -39,20 +38,10 @@ using orvane::Control;
 
 constexpr std::int16_t kIndexChoices[] = {-1, 0, 1, 2, 3, 32767};
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
-
 std::string WithoutBlanks(std::string_view text) {
-  std::string s;
-  for (char c : text)
-    if (!IsBlank(c)) s += c;
+  std::string s(text);
+  std::erase_if(s, [](char c) { return c == ' ' || c == '\t' || c == '\n'; });
   return s;
-}
-
-// The longest prefix made only of characters a decimal number can hold.
-std::string DecimalPrefix(const std::string& s) {
-  std::size_t n = 0;
-  while (n < s.size() && std::strchr("+-.0123456789eE", s[n]) != nullptr && s[n] != '\0') ++n;
-  return s.substr(0, n);
 }
 
 void CheckLeadingNumber(std::string_view text, double x) {
@@ -63,7 +52,8 @@ void CheckLeadingNumber(std::string_view text, double x) {
 
   if (stripped.empty() || stripped[0] == '&') return;
   // strtod reads the same grammar on this alphabet (it has no "0x", "inf" or "nan" to take).
-  const std::string prefix = DecimalPrefix(stripped);
+  // The longest prefix made only of characters a decimal number can hold.
+  const std::string prefix = stripped.substr(0, stripped.find_first_not_of("+-.0123456789eE"));
   errno = 0;
   const double expected = std::strtod(prefix.c_str(), nullptr);
   if (std::fabs(expected) < 2.2250738585072014e-308) {

@@ -12,30 +12,22 @@ namespace {
 
 const char* CauseName(orvane::RefusalCause cause) {
   switch (cause) {
-    case orvane::RefusalCause::NotAllowed:
-      return "not-allowed";
-    case orvane::RefusalCause::Inhibited:
-      return "inhibited";
-    case orvane::RefusalCause::NoSession:
-      return "no-session";
-    case orvane::RefusalCause::NoLoginManager:
-      return "no-login-manager";
-    case orvane::RefusalCause::NoAnswer:
-      return "no-answer";
-    case orvane::RefusalCause::NotAsked:
-      return "not-asked";
-    case orvane::RefusalCause::UnderWay:
-      return "under-way";
+    case orvane::RefusalCause::NotAllowed: return "not-allowed";
+    case orvane::RefusalCause::Inhibited: return "inhibited";
+    case orvane::RefusalCause::NoSession: return "no-session";
+    case orvane::RefusalCause::NoLoginManager: return "no-login-manager";
+    case orvane::RefusalCause::NoAnswer: return "no-answer";
+    case orvane::RefusalCause::NotAsked: return "not-asked";
+    case orvane::RefusalCause::UnderWay: return "under-way";
     case orvane::RefusalCause::Other:
-    default:
-      return "other";
+    default: return "other";
   }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const char* bus = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
+  const char* bus = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");  // NOLINT(concurrency-mt-unsafe)
   if (bus == nullptr || std::strstr(bus, "unix:path=/tmp/") != bus) {
     std::fprintf(stderr, "logind_probe: DBUS_SYSTEM_BUS_ADDRESS must name a private bus in /tmp\n");
     return 2;

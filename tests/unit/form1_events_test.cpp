@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -115,43 +116,41 @@ INSTANTIATE_TEST_SUITE_P(
                         {"EndProgram"}, 0, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(Form1EventsTest, AfterCloseNothingRunsAgainEvenIfTheProgramLingers) {
-  kCountdownThenClose(*this);
+// However the program ends, by the Close label, closed from outside, or by the front end outside
+// any procedure (a fatal error of the window, the system's end of the session), nothing runs
+// after it even if the program lingers: no goodbye but Close's own, no tick, no request, no hold.
+struct EndRow {
+  const char* name;
+  std::function<void(Form1EventsTest&)> end;
+  std::vector<std::string> log;  // what the end itself wrote; nothing follows it
+};
+void PrintTo(const EndRow& row, std::ostream* os) { *os << row.name; }
+class EndTest : public Form1EventsTest, public ::testing::WithParamInterface<EndRow> {};
+
+TEST_P(EndTest, NothingRunsAfterTheEnd) {
+  Start("5", 0);
+  Ticks(Event::Timer1_Timer, 3);
   form.log.clear();
-  for (Event e : {Event::Timer1_Timer, Event::Timer1_Timer, Event::Timer2_Timer, Event::wktats_Timer,
-                  Event::Command2_Click, Event::Label7_Click, Event::Form_Closed}) {
+  GetParam().end(*this);
+  for (Event e : {Event::Timer1_Timer, Event::Timer1_Timer, Event::Timer1_Timer, Event::Timer2_Timer,
+                  Event::wktats_Timer, Event::Command2_Click, Event::Label7_Click, Event::Form_Closed}) {
     events.Handle(e);
   }
-  EXPECT_TRUE(form.log.empty());
+  EXPECT_EQ(form.log, GetParam().log);
   EXPECT_TRUE(platform.calls.empty());
   EXPECT_EQ(events.countdown().ElapsedMinutes(), 3);
   EXPECT_EQ(hold.calls, (std::vector<std::string>{"Hold", "Release"}));
 }
 
-// Closed from outside, or ended by the front end outside any procedure (a fatal error of the
-// window, the system's end of the session): no goodbye, no tick, no request, no hold.
-TEST_F(Form1EventsTest, EndedFromOutsideRunsNothingMore) {
-  for (const bool closed : {true, false}) {
-    MemoryForm form;
-    RecordingPowerPlatform platform;
-    testing::RecordingSleepHold hold;
-    Form1Events events{form, platform, hold};
-    form.SetText(Control::Text1, "5");
-    form.listIndex = 0;
-    events.Handle(Event::Command1_Click);
-    form.log.clear();
-    if (closed) {
-      events.Handle(Event::Form_Closed);
-    } else {
-      events.End();
-    }
-    for (int i = 0; i < 6; ++i) events.Handle(Event::Timer1_Timer);
-    EXPECT_EQ(form.log, closed ? std::vector<std::string>{"EndProgram"} : std::vector<std::string>{});
-    EXPECT_EQ(form.boxes.size(), 0u);
-    EXPECT_TRUE(platform.calls.empty());
-    EXPECT_EQ(hold.calls, (std::vector<std::string>{"Hold", "Release"}));
-  }
-}
+INSTANTIATE_TEST_SUITE_P(
+    Ways, EndTest,
+    ::testing::Values(
+        EndRow{"CloseLabel", [](Form1EventsTest& t) { t.events.Handle(Event::Label7_Click); },
+               {"MsgBox Velmo", "EndProgram"}},
+        EndRow{"ClosedFromOutside", [](Form1EventsTest& t) { t.events.Handle(Event::Form_Closed); },
+               {"EndProgram"}},
+        EndRow{"EndedByTheFrontEnd", [](Form1EventsTest& t) { t.events.End(); }, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // The system's move holds the press until the button is released: ticks, dots and the pin run
 // during it, at once, and reach the target.
