@@ -463,10 +463,7 @@ const std::map<std::string, Verb> kVerbs{
        if (IsWindowVisible(form)) throw Failure("the window is visible");
        if (GetWindowLongW(form, GWL_EXSTYLE) & WS_EX_LAYERED) throw Failure("already layered");
      }}},
-    {"visible", {"the window is shown", [](const Args&) {
-       Until("the window is hidden", [] { return IsWindowVisible(WaitForm()) != FALSE; });
-     }}},
-    {"visible-at-top", {"shown, and at the top from the moment it is seen", [](const Args&) {
+    {"visible", {"the window is shown, and at the top from the moment it is seen", [](const Args&) {
        HWND form = WaitForm();
        Until("the window is hidden", [&] { return IsWindowVisible(form) != FALSE; });
        RECT r{};
@@ -510,10 +507,10 @@ const std::map<std::string, Verb> kVerbs{
     {"layered", {"the white colour key, alone", [](const Args&) {
        COLORREF key = 0;
        DWORD flags = 0;
-       if (!(GetWindowLongW(Form(), GWL_EXSTYLE) & WS_EX_LAYERED)) throw Failure("not layered");
-       if (!GetLayeredWindowAttributes(Form(), &key, nullptr, &flags)) throw Failure("no layered attributes");
-       if (key != RGB(255, 255, 255) || flags != LWA_COLORKEY) {
-         throw Failure("key " + std::to_string(key) + " flags " + std::to_string(flags));
+       const bool layered = GetWindowLongW(Form(), GWL_EXSTYLE) & WS_EX_LAYERED;
+       if (!layered || !GetLayeredWindowAttributes(Form(), &key, nullptr, &flags) || key != RGB(255, 255, 255) ||
+           flags != LWA_COLORKEY) {
+         throw Failure(layered ? "key " + std::to_string(key) + " flags " + std::to_string(flags) : "not layered");
        }
      }}},
     {"styles", {"frame, task bar and control styles", [](const Args&) {
@@ -572,13 +569,6 @@ const std::map<std::string, Verb> kVerbs{
          got += (i ? "," : "") + Narrow(item);
        }
        if (got != a[1]) throw Failure("items " + got);
-     }}},
-    {"listindex", {"|N  Combo1's selected item", [](const Args& a) {
-       WaitFor([&](std::string& seen) {
-         const LRESULT i = SendMessageW(Child("Combo1"), CB_GETCURSEL, 0, 0);
-         seen = "index " + std::to_string(i);
-         return i == a.Int(1);
-       }, 3000);
      }}},
     {"select", {"|N  Combo1's item N (-1: none) selected", [](const Args& a) {
        SendMessageW(Child("Combo1"), CB_SETCURSEL, static_cast<WPARAM>(a.Int(1)), 0);
