@@ -53,8 +53,7 @@ step_clock() {
   clock_minutes=$((clock_minutes + $1))
   echo "+$((clock_minutes * 60)) x1" >"$work/faketime"
 }
-app_running() { [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; }
-app_gone() { ! app_running; }
+app_gone() { [ -z "$app_pid" ] || ! kill -0 "$app_pid" 2>/dev/null; }
 # app_has_ended: the program ends within 5 s, with status 0.
 app_has_ended() {
   wait_until 5 app_gone || { log "the program runs on"; return 1; }
@@ -66,20 +65,19 @@ app_has_ended() {
 app_ends() { expect "$1" app_has_ended; }
 
 # ---------------------------------------------------------------- windows, boxes, the caption
-visible_window() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
-has_window() { [ -n "$(visible_window "$1")" ]; }
-no_window() { [ -z "$(visible_window "$1")" ]; }
 # other_box TITLE: a visible window titled exactly TITLE that is not the form (the refusal box
 # bears the form's own title, "Orvane").
 other_box() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | grep -v "^$form\$" | head -n 1; }
 has_box() { [ -n "$(other_box "$1")" ]; }
 no_box() { [ -z "$(other_box "$1")" ]; }
-# dismiss TITLE: OK (Return) on the box of that title; it is gone within 5 s.
+# dismiss TITLE [KEY]: OK (Return, or KEY) on the box of that title; it is gone within 5 s.
+# Without a window manager to activate it, the box is given the keyboard by hand.
 dismiss() {
   local box
   box=$(other_box "$1")
   [ -n "$box" ] || return 1
-  xdotool windowactivate --sync "$box" key --clearmodifiers Return 2>/dev/null
+  xdotool windowactivate --sync "$box" key --clearmodifiers "${2:-Return}" 2>/dev/null ||
+    xdotool windowfocus "$box" key --clearmodifiers "${2:-Return}"
   wait_until 5 no_box "$1"
 }
 caption() { xprop -id "$1" _NET_WM_NAME 2>/dev/null | sed -n 's/^_NET_WM_NAME([A-Z0-9_]*) = "\(.*\)"$/\1/p'; }
@@ -113,8 +111,8 @@ drag_board() {
 cover= cover_pid=
 open_cover() {
   spawn cover_pid xmessage -geometry 1024x768+0+0 -title cover "another program" >/dev/null 2>&1
-  wait_until 10 has_window '^cover$' || { log "no window of another program"; return 1; }
-  cover=$(visible_window '^cover$')
+  wait_until 10 shown '^cover$' || { log "no window of another program"; return 1; }
+  cover=$(visible '^cover$')
   xdotool windowactivate --sync "$cover" 2>/dev/null
 }
 close_cover() { reap cover_pid; }
@@ -130,7 +128,7 @@ second_start_comes_forward() {
   wait "$second"
   rc=$?
   [ $rc -eq 0 ] || { log "the second start ended with status $rc"; return 1; }
-  no_window '^Velmo$' || { log "a welcome box"; return 1; }
+  ! shown '^Velmo$' || { log "a welcome box"; return 1; }
   [ "$(xdotool search --onlyvisible --name '^Orvane( \(.*\))?$' | wc -l)" -eq 1 ] || { log "more than one window of ours"; return 1; }
   wait_until 5 stacked_above "$form" "$1" || { log "the form stays under the other window"; return 1; }
   wait_until 5 active_is "$form" || { log "the form has not the keyboard"; return 1; }
@@ -138,14 +136,16 @@ second_start_comes_forward() {
 
 # open_form [START...]: starts the program (start_app, or the command given), answers the welcome
 # box and sets $form to the window; each within 20 s, room for a busy machine. Says what did not
-# come, with the end of the program's output.
+# come, with the end of the program's output. With $on_welcome set, that command runs first while
+# the welcome box shows, and its failure ends the opening.
 open_form() {
   form=
   "${@:-start_app}"
-  wait_until 20 has_window '^Velmo$' || { log "no welcome box: $(tail -n 5 "$work/app.log")"; return 1; }
+  wait_until 20 shown '^Velmo$' || { log "no welcome box: $(tail -n 5 "$work/app.log")"; return 1; }
+  ${on_welcome:-true} || return
   dismiss Velmo || { log "the welcome box stays"; return 1; }
-  wait_until 20 has_window '^Orvane$' || { log "no window after the welcome box"; return 1; }
-  form=$(visible_window '^Orvane$')
+  wait_until 20 shown '^Orvane$' || { log "no window after the welcome box"; return 1; }
+  form=$(visible '^Orvane$')
 }
 
 # ---------------------------------------------------------------- the keyboard, Start and Stop
@@ -164,17 +164,16 @@ focus_combo1() {
   xdotool key --clearmodifiers Escape
   wait_until 10 app_windows_are -le "$before" || log "the list did not close"
 }
-# focus_text1 [ITEM]: the minutes field focused and emptied; with ITEM, list item ITEM (0
-# Shutdown, 1 Reboot, 2 Logoff) picked on the way. The field's white inside lets clicks through
-# to the desktop (the colour key), so the keyboard reaches it: from Combo1, three Tabs walk Start
-# and Stop to Text1.
-focus_text1() {
+# pick_item [ITEM]: Combo1 focused and, with ITEM, list item ITEM (0 Shutdown, 1 Reboot, 2
+# Logoff) picked. focus_text1 [ITEM]: the same, then the minutes field focused and emptied. The
+# field's white inside lets clicks through to the desktop (the colour key), so the keyboard
+# reaches it: from Combo1, three Tabs walk Start and Stop to Text1.
+pick_item() {
   focus_combo1
-  if [ $# -gt 0 ]; then
-    xdotool key --clearmodifiers Home
-    local i
-    for ((i = 0; i < $1; i++)); do xdotool key --clearmodifiers Down; done
-  fi
+  [ -z "${1:-}" ] || xdotool key --clearmodifiers Home $(yes Down | head -n "$1")
+}
+focus_text1() {
+  pick_item "$@"
   xdotool key --clearmodifiers Tab Tab Tab ctrl+a BackSpace
 }
 # type_text TEXT: its keys one by one ("xdotool type" remaps a keycode first and may lose a
@@ -211,17 +210,14 @@ says() {
   done < <("${MOCKCTL[@]}" texts "$app_pid" 2>/dev/null)
   return 1
 }
-not_says() { ! says "$1"; }
 
 # reads_as "expected" COMMAND [ARG]: what e2e_mock.py COMMAND reads of the program over AT-SPI,
 # within 5 s; states_are NAME "states": which of enabled, sensitive the object of that name has;
-# focused_is "role: name": the object that has the keyboard; described_as NAME
-# "role|value|actions".
+# described_as NAME "role|value|actions"; mock_reads COMMAND [ARG]: what it reads now.
 mock_reads() { "${MOCKCTL[@]}" "$1" "$app_pid" "${@:2}" 2>&1; }
 mock_reads_as() { [ "$(mock_reads "${@:2}")" = "$1" ]; }
 reads_as() {
   wait_until 5 mock_reads_as "$@" || { log "${*:2} of the program: '$(mock_reads "${@:2}")', expected '$1'"; return 1; }
 }
 states_are() { reads_as "$2" states "$1"; }
-focused_is() { reads_as "$1" focused; }
 described_as() { reads_as "$2" describe "$1"; }

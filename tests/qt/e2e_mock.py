@@ -12,7 +12,8 @@
                                      display session, "wayland": outside, c1 a Wayland session
                                      (Display empty), "startx": outside, c1 an x11 session that
                                      names no display and runs the X server (process id XPID)
-  e2e_mock.py fail METHOD ERROR TEXT METHOD raises the D-Bus error ERROR with message TEXT
+  e2e_mock.py fail METHOD ERROR TEXT [WHEN]   METHOD raises the D-Bus error ERROR with message
+                                     TEXT (when the Python condition WHEN on its args holds)
   e2e_mock.py refuse ERROR TEXT      so do all three requests: PowerOff, Reboot, Terminate of c1
   e2e_mock.py calls METHOD [PATH]    prints one line per recorded call: its arguments
   e2e_mock.py requests               prints "METHOD ARGUMENTS" of every request, "Terminate cN" too
@@ -81,18 +82,19 @@ def get_session_code(where):
     ])
 
 
-def bus():
-    address = os.environ.get('DBUS_SYSTEM_BUS_ADDRESS', '')
+def private(variable):
+    address = os.environ.get(variable, '')
     if not address.startswith('unix:path=/tmp/'):
-        sys.exit(f'e2e_mock: refusing bus {address!r}: only a private bus in /tmp')
-    return dbus.bus.BusConnection(address)
+        sys.exit(f'e2e_mock: refusing {variable} {address!r}: only a private bus in /tmp')
+    return address, dbus.bus.BusConnection(address)
+
+
+def bus():
+    return private('DBUS_SYSTEM_BUS_ADDRESS')[1]
 
 
 def session_bus():
-    address = os.environ.get('DBUS_SESSION_BUS_ADDRESS', '')
-    if not address.startswith('unix:path=/tmp/'):
-        sys.exit(f'e2e_mock: refusing session bus {address!r}: only a private bus in /tmp')
-    return address, dbus.bus.BusConnection(address)
+    return private('DBUS_SESSION_BUS_ADDRESS')
 
 
 def accessibles(pid):
@@ -221,10 +223,10 @@ def main(argv):
     if command == 'setup':
         setup(argv[2] if len(argv) > 2 else 'inside', argv[3] if len(argv) > 3 else 0)
     elif command in ('fail', 'refuse'):
-        names = argv[2:3] if command == 'fail' else REQUESTS
-        error, text = argv[-2:]
+        names, (error, text, *when) = (argv[2:3], argv[3:]) if command == 'fail' else (REQUESTS, argv[2:])
         for name in names:
             add_method(name, SIGNATURES[name], OUT_SIGNATURES.get(name, ''),
+                       f'if {when[0] if when else True}: '
                        f'raise dbus.exceptions.DBusException({text!r}, name={error!r})')
     elif command == 'requests':
         for name in ('PowerOffWithFlags', 'RebootWithFlags', 'PowerOff', 'Reboot'):
