@@ -128,12 +128,6 @@ BOOL WINAPI OwnAdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVI
   return ok;
 }
 
-int WINAPI OwnMessageBoxW(HWND owner, LPCWSTR text, LPCWSTR title, UINT style) {
-  const int answer = reinterpret_cast<decltype(&MessageBoxW)>(gHooks[2].system)(owner, text, title, style);
-  Record("MessageBoxW", answer, owner, title, text, style);
-  return answer;
-}
-
 HMODULE WINAPI OwnLoadLibraryExW(LPCWSTR name, HANDLE file, DWORD flags) {
   HMODULE module = reinterpret_cast<decltype(&LoadLibraryExW)>(gHooks[3].system)(name, file, flags);
   // Only the file's own name: the system folder differs from machine to machine.
@@ -164,7 +158,7 @@ FARPROC WINAPI OwnGetProcAddress(HMODULE module, LPCSTR name) {
 Hook gHooks[] = {
     OWN("user32.dll", ExitWindowsEx),
     OWN("advapi32.dll", AdjustTokenPrivileges),
-    OWN("user32.dll", MessageBoxW),
+    PASS(2, "user32.dll", MessageBoxW, int, HWND, LPCWSTR, LPCWSTR, UINT),
     OWN("kernel32.dll", LoadLibraryExW),
     OWN("kernel32.dll", GetProcAddress),
     PASS(5, "", SetDefaultDllDirectories, BOOL, DWORD),
