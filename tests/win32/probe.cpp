@@ -93,15 +93,11 @@ std::vector<HWND> TopWindows(const std::wstring& cls) {
   return found;
 }
 
-HWND Form() {
-  HWND form = FindWindowW(L"OrvaneForm1", nullptr);
-  if (!form) throw Failure("no window of class OrvaneForm1");
+// Orvane's window, waited for up to waitMs.
+HWND Form(int waitMs = 0) {
+  HWND form = nullptr;
+  Until("no window of class OrvaneForm1", [&] { return (form = FindWindowW(L"OrvaneForm1", nullptr)) != nullptr; }, waitMs);
   return form;
-}
-
-HWND WaitForm() {
-  Until("no window of class OrvaneForm1", [] { return FindWindowW(L"OrvaneForm1", nullptr) != nullptr; }, 20000);
-  return Form();
 }
 
 DWORD FormPid() {
@@ -169,13 +165,6 @@ std::string IconKind(HWND box) {
   if (blue > yellow && blue > red) return "information";
   if (red > 0) return "error";
   return "unknown (" + std::to_string(yellow) + "/" + std::to_string(blue) + "/" + std::to_string(red) + ")";
-}
-
-RECT ClientRectOf(HWND child) {
-  RECT r{};
-  GetWindowRect(child, &r);
-  MapWindowPoints(nullptr, Form(), reinterpret_cast<POINT*>(&r), 2);
-  return r;
 }
 
 std::string RectText(const RECT& r) {
@@ -276,18 +265,6 @@ std::string AccText(IAccessible* acc, const VARIANT& id, AccGetter get) {
   if (SUCCEEDED((acc->*get)(id, &text)) && text) out = Narrow(text);
   SysFreeString(text);
   return out;
-}
-
-std::string AccLine(IAccessible* acc, const VARIANT& id) {
-  VARIANT role;
-  VariantInit(&role);
-  wchar_t roleText[64] = L"?";
-  if (SUCCEEDED(acc->get_accRole(id, &role)) && role.vt == VT_I4) {
-    GetRoleTextW(static_cast<DWORD>(role.lVal), roleText, 64);
-  }
-  VariantClear(&role);
-  return Narrow(roleText) + "|" + AccText(acc, id, &IAccessible::get_accName) + "|" +
-         AccText(acc, id, &IAccessible::get_accValue) + "|" + AccText(acc, id, &IAccessible::get_accDefaultAction);
 }
 
 // Calls `each` with the object and child id of every element of the form's client area.
@@ -433,12 +410,12 @@ struct Verb {
 
 const std::map<std::string, Verb> kVerbs{
     {"form-hidden", {"the window is made, not yet shown, not yet layered", [](const Args&) {
-       HWND form = WaitForm();
+       HWND form = Form(20000);
        if (IsWindowVisible(form)) throw Failure("the window is visible");
        if (GetWindowLongW(form, GWL_EXSTYLE) & WS_EX_LAYERED) throw Failure("already layered");
      }}},
     {"visible", {"the window is shown, and at the top from the moment it is seen", [](const Args&) {
-       HWND form = WaitForm();
+       HWND form = Form(20000);
        Until("the window is hidden", [&] { return IsWindowVisible(form) != FALSE; });
        RECT r{};
        GetWindowRect(form, &r);
@@ -511,7 +488,9 @@ const std::map<std::string, Verb> kVerbs{
        }, 3000);
      }}},
     {"place", {"|NAME|X|Y|W|H  a control's place in the client area", [](const Args& a) {
-       const RECT r = ClientRectOf(Child(a[1]));
+       RECT r{};
+       GetWindowRect(Child(a[1]), &r);
+       MapWindowPoints(nullptr, Form(), reinterpret_cast<POINT*>(&r), 2);
        const RECT want{a.Int(2), a.Int(3), a.Int(2) + a.Int(4), a.Int(3) + a.Int(5)};
        if (!EqualRect(&r, &want)) throw Failure(a[1] + " at " + RectText(r));
      }}},
@@ -724,7 +703,16 @@ const std::map<std::string, Verb> kVerbs{
          seen = "the elements are:";
          bool found = false;
          ForEachAccessible([&](IAccessible* acc, const VARIANT& id) {
-           const std::string line = AccLine(acc, id);
+           VARIANT role;
+           VariantInit(&role);
+           wchar_t roleText[64] = L"?";
+           if (SUCCEEDED(acc->get_accRole(id, &role)) && role.vt == VT_I4) {
+             GetRoleTextW(static_cast<DWORD>(role.lVal), roleText, 64);
+           }
+           VariantClear(&role);
+           const std::string line = Narrow(roleText) + "|" + AccText(acc, id, &IAccessible::get_accName) + "|" +
+                                    AccText(acc, id, &IAccessible::get_accValue) + "|" +
+                                    AccText(acc, id, &IAccessible::get_accDefaultAction);
            seen += "\n  " + line;
            found = found || line == want;
          });
@@ -784,16 +772,10 @@ const std::map<std::string, Verb> kVerbs{
     {"gone", {"the program has ended", [](const Args&) {
        Until("the window is still there", [] { return FindWindowW(L"OrvaneForm1", nullptr) == nullptr; }, 10000);
      }}},
-    {"report", {"prints the window's state, for people", [](const Args&) {
-       HWND form = Form();
+    {"report", {"prints the window's place on the screen and its caption", [](const Args&) {
        RECT r{};
-       GetWindowRect(form, &r);
-       std::printf("window %s caption '%s'\n", RectText(r).c_str(), TextOf(form, 10000).value_or("?").c_str());
-       for (const auto& [name, id] : kChildIds) {
-         HWND c = GetDlgItem(form, id);
-         std::printf("%s %s '%s' %s\n", name.c_str(), RectText(ClientRectOf(c)).c_str(),
-                     TextOf(c, 10000).value_or("?").c_str(), IsWindowEnabled(c) ? "enabled" : "disabled");
-       }
+       GetWindowRect(Form(), &r);
+       std::printf("window %s caption '%s'\n", RectText(r).c_str(), TextOf(Form(), 10000).value_or("?").c_str());
      }}},
     {"fill", {"|KIND|N  Text1's text := N UTF-16 units of KIND: nines, letters, control, unicode, exponent, hex, "
               "thirty", [](const Args& a) {
@@ -887,14 +869,11 @@ int wmain(int argc, wchar_t** argv) {
         throw std::invalid_argument("no such verb; the verbs are:" + list);
       }
       verb->second.run(args);
-    } catch (const Failure& e) {
-      std::printf("FAIL %s: %s\n", step.c_str(), e.what());
-      std::fflush(stdout);
-      return 1;
     } catch (const std::exception& e) {
-      std::printf("ERROR %s: %s\n", step.c_str(), e.what());
+      const bool failed = dynamic_cast<const Failure*>(&e) != nullptr;  // not a mistake in the step
+      std::printf("%s %s: %s\n", failed ? "FAIL" : "ERROR", step.c_str(), e.what());
       std::fflush(stdout);
-      return 2;
+      return failed ? 1 : 2;
     }
   }
   std::fflush(stdout);
