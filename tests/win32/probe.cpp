@@ -30,8 +30,7 @@
 namespace {
 
 using namespace orvane;
-using orvane::win32::Narrow;
-using orvane::win32::Widen;
+using orvane::win32::Narrow, orvane::win32::Widen;
 using Clock = std::chrono::steady_clock;
 
 struct Failure : std::runtime_error {
@@ -285,9 +284,8 @@ void ForEachAccessible(const std::function<void(IAccessible*, const VARIANT&)>& 
     IAccessible* own = nullptr;
     if (child.vt == VT_DISPATCH && child.pdispVal &&
         SUCCEEDED(child.pdispVal->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&own)))) {
-      VARIANT self;
+      VARIANT self{};  // lVal 0: CHILDID_SELF
       self.vt = VT_I4;
-      self.lVal = CHILDID_SELF;
       each(own, self);
       own->Release();
     } else if (child.vt == VT_I4) {
@@ -836,10 +834,10 @@ const std::map<std::string, Verb> kVerbs{
        const win32::UniqueBitmap dib(
            CreateDIBSection(screen.get(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
        if (!dib) FailWithError("no bitmap of " + std::to_string(w) + "x" + std::to_string(h));
-       const HGDIOBJ before = SelectObject(copy.get(), dib.get());
-       const BOOL copied = BitBlt(copy.get(), 0, 0, w, h, screen.get(), x, y, SRCCOPY | CAPTUREBLT);
-       SelectObject(copy.get(), before);
-       if (!copied) FailWithError("cannot copy the screen");
+       if (win32::SelectedObject s(copy.get(), dib.get());
+           !BitBlt(copy.get(), 0, 0, w, h, screen.get(), x, y, SRCCOPY | CAPTUREBLT)) {
+         FailWithError("cannot copy the screen");
+       }
        const DWORD size = static_cast<DWORD>((w * 3 + 3) & ~3) * static_cast<DWORD>(h);
        const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof info;
        const BITMAPFILEHEADER head{0x4D42, offset + size, 0, 0, offset};  // "BM"

@@ -79,10 +79,7 @@ void Quote(std::string& out, T number) {
 template <typename Answer, typename... Args>
 void Record(const char* name, Answer answer, Args... args) {
   const DWORD error = GetLastError();
-  char stamp[24];
-  std::string line(stamp, static_cast<std::size_t>(std::snprintf(stamp, sizeof stamp, "%llu ", GetTickCount64() - gStart)));
-  line += name;
-  line += '(';
+  std::string line = std::to_string(GetTickCount64() - gStart) + " " + name + "(";
   [[maybe_unused]] bool first = true;
   ((line += first ? "" : ",", first = false, Quote(line, args)), ...);
   line += ") = ";
