@@ -30,8 +30,7 @@
 namespace {
 
 using namespace orvane;
-using orvane::win32::Narrow;
-using orvane::win32::Widen;
+using orvane::win32::Narrow, orvane::win32::Widen;
 using Clock = std::chrono::steady_clock;
 
 struct Failure : std::runtime_error {
@@ -93,27 +92,17 @@ std::vector<HWND> TopWindows(const std::wstring& cls) {
   return found;
 }
 
-HWND Form() {
-  HWND form = FindWindowW(L"OrvaneForm1", nullptr);
-  if (!form) throw Failure("no window of class OrvaneForm1");
+// Orvane's window, waited for up to waitMs.
+HWND Form(int waitMs = 0) {
+  HWND form = nullptr;
+  Until("no window of class OrvaneForm1", [&] { return (form = FindWindowW(L"OrvaneForm1", nullptr)) != nullptr; }, waitMs);
   return form;
-}
-
-HWND WaitForm() {
-  Until("no window of class OrvaneForm1", [] { return FindWindowW(L"OrvaneForm1", nullptr) != nullptr; }, 20000);
-  return Form();
 }
 
 DWORD FormPid() {
   DWORD pid = 0;
   GetWindowThreadProcessId(Form(), &pid);
   return pid;
-}
-
-std::unique_ptr<void, decltype(&CloseHandle)> OpenProgram(DWORD access) {
-  HANDLE process = OpenProcess(access, FALSE, FormPid());
-  if (!process) FailWithError("cannot open the program's process");
-  return {process, &CloseHandle};
 }
 
 const std::map<std::string, int> kChildIds{{"Text1", 101}, {"Combo1", 102}, {"Command1", 103}, {"Command2", 104}};
@@ -177,13 +166,6 @@ std::string IconKind(HWND box) {
   return "unknown (" + std::to_string(yellow) + "/" + std::to_string(blue) + "/" + std::to_string(red) + ")";
 }
 
-RECT ClientRectOf(HWND child) {
-  RECT r{};
-  GetWindowRect(child, &r);
-  MapWindowPoints(nullptr, Form(), reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
-
 std::string RectText(const RECT& r) {
   return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.right - r.left) + "x" +
          std::to_string(r.bottom - r.top);
@@ -232,10 +214,12 @@ int LabelDifference(Control label, const std::wstring& caption, COLORREF colour,
   BitBlt(shown.get(), 0, 0, w, h, screen.get(), corner.x, corner.y, SRCCOPY);
 
   // The program file behind the window, to read its picture from.
+  const std::unique_ptr<void, decltype(&CloseHandle)> process(
+      OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, FormPid()), &CloseHandle);
   wchar_t path[MAX_PATH] = {};
   DWORD size = MAX_PATH;
-  if (!QueryFullProcessImageNameW(OpenProgram(PROCESS_QUERY_LIMITED_INFORMATION).get(), 0, path, &size)) {
-    throw Failure("cannot read the program's file name");
+  if (!process || !QueryFullProcessImageNameW(process.get(), 0, path, &size)) {
+    FailWithError("cannot read the program's file name");
   }
   const win32::UniqueModule program(
       LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
@@ -282,18 +266,6 @@ std::string AccText(IAccessible* acc, const VARIANT& id, AccGetter get) {
   return out;
 }
 
-std::string AccLine(IAccessible* acc, const VARIANT& id) {
-  VARIANT role;
-  VariantInit(&role);
-  wchar_t roleText[64] = L"?";
-  if (SUCCEEDED(acc->get_accRole(id, &role)) && role.vt == VT_I4) {
-    GetRoleTextW(static_cast<DWORD>(role.lVal), roleText, 64);
-  }
-  VariantClear(&role);
-  return Narrow(roleText) + "|" + AccText(acc, id, &IAccessible::get_accName) + "|" +
-         AccText(acc, id, &IAccessible::get_accValue) + "|" + AccText(acc, id, &IAccessible::get_accDefaultAction);
-}
-
 // Calls `each` with the object and child id of every element of the form's client area.
 void ForEachAccessible(const std::function<void(IAccessible*, const VARIANT&)>& each) {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -312,9 +284,8 @@ void ForEachAccessible(const std::function<void(IAccessible*, const VARIANT&)>& 
     IAccessible* own = nullptr;
     if (child.vt == VT_DISPATCH && child.pdispVal &&
         SUCCEEDED(child.pdispVal->QueryInterface(__uuidof(IAccessible), reinterpret_cast<void**>(&own)))) {
-      VARIANT self;
+      VARIANT self{};  // lVal 0: CHILDID_SELF
       self.vt = VT_I4;
-      self.lVal = CHILDID_SELF;
       each(own, self);
       own->Release();
     } else if (child.vt == VT_I4) {
@@ -346,44 +317,22 @@ void PumpFor(int ms) {
   }
 }
 
-// The name a reader gets for the element an event names.
-std::string EventName(const LiveEvent& e) {
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  IAccessible* acc = nullptr;
-  VARIANT child;
-  VariantInit(&child);
-  if (FAILED(AccessibleObjectFromEvent(e.hwnd, static_cast<DWORD>(e.object), static_cast<DWORD>(e.child), &acc,
-                                       &child))) {
-    return "(no element)";
-  }
-  std::string name = AccText(acc, child, &IAccessible::get_accName);
-  VariantClear(&child);
-  acc->Release();
-  return name;
-}
-
-// Texts for the minutes field: N UTF-16 units of a kind.
+// Texts for the minutes field: N UTF-16 units of a kind, its start and then its run repeated.
 std::wstring MakeText(const std::string& kind, std::size_t n) {
-  std::wstring s;
-  if (kind == "nines" || kind == "letters") {
-    s.assign(n, kind == "nines" ? L'9' : L'a');
-  } else if (kind == "control") {  // every C0 control but NUL, and DEL, in turn
-    for (std::size_t i = 0; s.size() < n; ++i) s += static_cast<wchar_t>(i % 32 == 0 ? 0x7F : i % 32);
-  } else if (kind == "unicode") {
-    // Astral pairs, a lone surrogate, right-to-left, combining marks, CJK, non-characters,
-    // the byte order mark and full-width digits.
-    const std::wstring pieces[] = {L"\xD83D\xDE00", L"\xD800", L"\x05D0\x0661", L"e\x0301\x0308",
-                                   L"\x6F22\x5B57", L"\xFFFF\xFFFE", L"\xFEFF", L"\xFF15\xFF10",
-                                   L"\x200B\x202E", L"\xDC00"};
-    for (std::size_t i = 0; s.size() < n; ++i) s += pieces[i % std::size(pieces)];
-  } else if (kind == "exponent" || kind == "hex") {
-    s = kind == "exponent" ? L"1e" : L"&H";
-    s.append(n > 2 ? n - 2 : 0, kind == "exponent" ? L'9' : L'F');
-  } else if (kind == "thirty") {  // valid minutes, then junk
-    for (s = L"30"; s.size() < n;) s += L"x\xD83D\xDE00";
-  } else {
-    throw std::invalid_argument("unknown kind of text " + kind);
-  }
+  static const std::map<std::string, std::pair<std::wstring, std::wstring>> kKinds{
+      {"nines", {L"", L"9"}}, {"letters", {L"", L"a"}}, {"exponent", {L"1e", L"9"}}, {"hex", {L"&H", L"F"}},
+      {"thirty", {L"30", L"x\xD83D\xDE00"}},  // valid minutes, then junk
+      // Every C0 control but NUL, and DEL, in turn.
+      {"control", {L"", L"\x7F\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x0E\x0F\x10\x11\x12\x13\x14\x15"
+                        L"\x16\x17\x18\x19\x1A\x1B\x1C\x1D\x1E\x1F"}},
+      // Astral pairs, a lone surrogate, right-to-left, combining marks, CJK, non-characters, the
+      // byte order mark, full-width digits, a zero-width space and a right-to-left override.
+      {"unicode", {L"", L"\xD83D\xDE00\xD800\x05D0\x0661" L"e\x0301\x0308\x6F22\x5B57\xFFFF\xFFFE\xFEFF\xFF15\xFF10"
+                        L"\x200B\x202E\xDC00"}}};
+  const auto it = kKinds.find(kind);
+  if (it == kKinds.end()) throw std::invalid_argument("unknown kind of text " + kind);
+  std::wstring s = it->second.first;
+  while (s.size() < n) s += it->second.second;
   s.resize(n);
   return s;
 }
@@ -459,12 +408,12 @@ struct Verb {
 
 const std::map<std::string, Verb> kVerbs{
     {"form-hidden", {"the window is made, not yet shown, not yet layered", [](const Args&) {
-       HWND form = WaitForm();
+       HWND form = Form(20000);
        if (IsWindowVisible(form)) throw Failure("the window is visible");
        if (GetWindowLongW(form, GWL_EXSTYLE) & WS_EX_LAYERED) throw Failure("already layered");
      }}},
     {"visible", {"the window is shown, and at the top from the moment it is seen", [](const Args&) {
-       HWND form = WaitForm();
+       HWND form = Form(20000);
        Until("the window is hidden", [&] { return IsWindowVisible(form) != FALSE; });
        RECT r{};
        GetWindowRect(form, &r);
@@ -514,19 +463,16 @@ const std::map<std::string, Verb> kVerbs{
        }
      }}},
     {"styles", {"frame, task bar and control styles", [](const Args&) {
-       const LONG style = GetWindowLongW(Form(), GWL_STYLE), ex = GetWindowLongW(Form(), GWL_EXSTYLE);
-       if (!(style & WS_POPUP) || (style & (WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX))) {
-         throw Failure("window style " + std::to_string(style));
-       }
-       if (!(ex & WS_EX_APPWINDOW) || (ex & WS_EX_TOOLWINDOW)) throw Failure("no task-bar button");
-       if (!(GetWindowLongW(Child("Text1"), GWL_EXSTYLE) & WS_EX_CLIENTEDGE)) throw Failure("Text1 not sunken");
-       if ((GetWindowLongW(Child("Combo1"), GWL_STYLE) & 3) != CBS_DROPDOWNLIST) {
-         throw Failure("Combo1 can be typed in");
-       }
-       for (const char* b : {"Command1", "Command2"}) {
-         if ((GetWindowLongW(Child(b), GWL_STYLE) & BS_TYPEMASK) != BS_PUSHBUTTON) {
-           throw Failure(std::string(b) + " is a default button");
-         }
+       static const struct { const char* name; int which; DWORD mask, want; const char* otherwise; } kStyles[] = {
+           {"Form1", GWL_STYLE, WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, WS_POPUP, "a frame"},
+           {"Form1", GWL_EXSTYLE, WS_EX_APPWINDOW | WS_EX_TOOLWINDOW, WS_EX_APPWINDOW, "no task-bar button"},
+           {"Text1", GWL_EXSTYLE, WS_EX_CLIENTEDGE, WS_EX_CLIENTEDGE, "not sunken"},
+           {"Combo1", GWL_STYLE, 3, CBS_DROPDOWNLIST, "can be typed in"},
+           {"Command1", GWL_STYLE, BS_TYPEMASK, BS_PUSHBUTTON, "a default button"},
+           {"Command2", GWL_STYLE, BS_TYPEMASK, BS_PUSHBUTTON, "a default button"}};
+       for (const auto& s : kStyles) {
+         const DWORD style = static_cast<DWORD>(GetWindowLongW(Child(s.name), s.which));
+         if ((style & s.mask) != s.want) throw Failure(s.name + std::string(": ") + s.otherwise + ", style " + std::to_string(style));
        }
      }}},
     {"window", {"|X or center|Y|W|H  the window's place on the screen", [](const Args& a) {
@@ -540,7 +486,9 @@ const std::map<std::string, Verb> kVerbs{
        }, 3000);
      }}},
     {"place", {"|NAME|X|Y|W|H  a control's place in the client area", [](const Args& a) {
-       const RECT r = ClientRectOf(Child(a[1]));
+       RECT r{};
+       GetWindowRect(Child(a[1]), &r);
+       MapWindowPoints(nullptr, Form(), reinterpret_cast<POINT*>(&r), 2);
        const RECT want{a.Int(2), a.Int(3), a.Int(2) + a.Int(4), a.Int(3) + a.Int(5)};
        if (!EqualRect(&r, &want)) throw Failure(a[1] + " at " + RectText(r));
      }}},
@@ -753,7 +701,16 @@ const std::map<std::string, Verb> kVerbs{
          seen = "the elements are:";
          bool found = false;
          ForEachAccessible([&](IAccessible* acc, const VARIANT& id) {
-           const std::string line = AccLine(acc, id);
+           VARIANT role;
+           VariantInit(&role);
+           wchar_t roleText[64] = L"?";
+           if (SUCCEEDED(acc->get_accRole(id, &role)) && role.vt == VT_I4) {
+             GetRoleTextW(static_cast<DWORD>(role.lVal), roleText, 64);
+           }
+           VariantClear(&role);
+           const std::string line = Narrow(roleText) + "|" + AccText(acc, id, &IAccessible::get_accName) + "|" +
+                                    AccText(acc, id, &IAccessible::get_accValue) + "|" +
+                                    AccText(acc, id, &IAccessible::get_accDefaultAction);
            seen += "\n  " + line;
            found = found || line == want;
          });
@@ -782,8 +739,16 @@ const std::map<std::string, Verb> kVerbs{
        PumpFor(500);  // any event beyond those
        std::string seen;
        bool right = gLive.size() == want;
+       CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
        for (const LiveEvent& e : gLive) {
-         const std::string name = EventName(e);
+         // The name a reader gets for the element the event names.
+         IAccessible* acc = nullptr;
+         VARIANT child;
+         VariantInit(&child);
+         const bool found = SUCCEEDED(AccessibleObjectFromEvent(e.hwnd, static_cast<DWORD>(e.object),
+                                                                static_cast<DWORD>(e.child), &acc, &child));
+         const std::string name = found ? AccText(acc, child, &IAccessible::get_accName) : "(no element)";
+         if (found) VariantClear(&child), acc->Release();
          seen += "\n  " + std::string(e.hwnd == Form() ? "the window" : "another window") + ", object " +
                  std::to_string(e.object) + ", child " + std::to_string(e.child) + ": '" + name + "'";
          right = right && e.hwnd == Form() && e.object == OBJID_CLIENT && name == a[2];
@@ -805,16 +770,10 @@ const std::map<std::string, Verb> kVerbs{
     {"gone", {"the program has ended", [](const Args&) {
        Until("the window is still there", [] { return FindWindowW(L"OrvaneForm1", nullptr) == nullptr; }, 10000);
      }}},
-    {"report", {"prints the window's state, for people", [](const Args&) {
-       HWND form = Form();
+    {"report", {"prints the window's place on the screen and its caption", [](const Args&) {
        RECT r{};
-       GetWindowRect(form, &r);
-       std::printf("window %s caption '%s'\n", RectText(r).c_str(), TextOf(form, 10000).value_or("?").c_str());
-       for (const auto& [name, id] : kChildIds) {
-         HWND c = GetDlgItem(form, id);
-         std::printf("%s %s '%s' %s\n", name.c_str(), RectText(ClientRectOf(c)).c_str(),
-                     TextOf(c, 10000).value_or("?").c_str(), IsWindowEnabled(c) ? "enabled" : "disabled");
-       }
+       GetWindowRect(Form(), &r);
+       std::printf("window %s caption '%s'\n", RectText(r).c_str(), TextOf(Form(), 10000).value_or("?").c_str());
      }}},
     {"fill", {"|KIND|N  Text1's text := N UTF-16 units of KIND: nines, letters, control, unicode, exponent, hex, "
               "thirty", [](const Args& a) {
@@ -875,10 +834,10 @@ const std::map<std::string, Verb> kVerbs{
        const win32::UniqueBitmap dib(
            CreateDIBSection(screen.get(), reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0));
        if (!dib) FailWithError("no bitmap of " + std::to_string(w) + "x" + std::to_string(h));
-       const HGDIOBJ before = SelectObject(copy.get(), dib.get());
-       const BOOL copied = BitBlt(copy.get(), 0, 0, w, h, screen.get(), x, y, SRCCOPY | CAPTUREBLT);
-       SelectObject(copy.get(), before);
-       if (!copied) FailWithError("cannot copy the screen");
+       if (win32::SelectedObject s(copy.get(), dib.get());
+           !BitBlt(copy.get(), 0, 0, w, h, screen.get(), x, y, SRCCOPY | CAPTUREBLT)) {
+         FailWithError("cannot copy the screen");
+       }
        const DWORD size = static_cast<DWORD>((w * 3 + 3) & ~3) * static_cast<DWORD>(h);
        const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof info;
        const BITMAPFILEHEADER head{0x4D42, offset + size, 0, 0, offset};  // "BM"
@@ -908,14 +867,11 @@ int wmain(int argc, wchar_t** argv) {
         throw std::invalid_argument("no such verb; the verbs are:" + list);
       }
       verb->second.run(args);
-    } catch (const Failure& e) {
-      std::printf("FAIL %s: %s\n", step.c_str(), e.what());
-      std::fflush(stdout);
-      return 1;
     } catch (const std::exception& e) {
-      std::printf("ERROR %s: %s\n", step.c_str(), e.what());
+      const bool failed = dynamic_cast<const Failure*>(&e) != nullptr;  // not a mistake in the step
+      std::printf("%s %s: %s\n", failed ? "FAIL" : "ERROR", step.c_str(), e.what());
       std::fflush(stdout);
-      return 2;
+      return failed ? 1 : 2;
     }
   }
   std::fflush(stdout);

@@ -79,10 +79,7 @@ void Quote(std::string& out, T number) {
 template <typename Answer, typename... Args>
 void Record(const char* name, Answer answer, Args... args) {
   const DWORD error = GetLastError();
-  char stamp[24];
-  std::string line(stamp, static_cast<std::size_t>(std::snprintf(stamp, sizeof stamp, "%llu ", GetTickCount64() - gStart)));
-  line += name;
-  line += '(';
+  std::string line = std::to_string(GetTickCount64() - gStart) + " " + name + "(";
   [[maybe_unused]] bool first = true;
   ((line += first ? "" : ",", first = false, Quote(line, args)), ...);
   line += ") = ";
@@ -128,12 +125,6 @@ BOOL WINAPI OwnAdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVI
   return ok;
 }
 
-int WINAPI OwnMessageBoxW(HWND owner, LPCWSTR text, LPCWSTR title, UINT style) {
-  const int answer = reinterpret_cast<decltype(&MessageBoxW)>(gHooks[2].system)(owner, text, title, style);
-  Record("MessageBoxW", answer, owner, title, text, style);
-  return answer;
-}
-
 HMODULE WINAPI OwnLoadLibraryExW(LPCWSTR name, HANDLE file, DWORD flags) {
   HMODULE module = reinterpret_cast<decltype(&LoadLibraryExW)>(gHooks[3].system)(name, file, flags);
   // Only the file's own name: the system folder differs from machine to machine.
@@ -164,7 +155,7 @@ FARPROC WINAPI OwnGetProcAddress(HMODULE module, LPCSTR name) {
 Hook gHooks[] = {
     OWN("user32.dll", ExitWindowsEx),
     OWN("advapi32.dll", AdjustTokenPrivileges),
-    OWN("user32.dll", MessageBoxW),
+    PASS(2, "user32.dll", MessageBoxW, int, HWND, LPCWSTR, LPCWSTR, UINT),
     OWN("kernel32.dll", LoadLibraryExW),
     OWN("kernel32.dll", GetProcAddress),
     PASS(5, "", SetDefaultDllDirectories, BOOL, DWORD),
