@@ -19,19 +19,13 @@ guest_scripts() {
 # Every script of the guest sources the guard before anything else, and none of them can be
 # started from the tree by its name.
 check_guest_guard_first() {
-  local f first bad=0
+  local f first
   for f in $(guest_scripts); do
     first=$(sed -n '2,$ {/^[[:space:]]*\(#.*\)\{0,1\}$/d; p; q}' "$f")
-    if [ "$first" != "$guest_guard_line" ]; then
-      echo "${f#"$root"/}: the first command is '$first'"
-      bad=1
-    fi
-    if [ "$(git -C "$root" ls-files -s -- "${f#"$root"/}" | cut -c1-6)" != 100644 ]; then
-      echo "${f#"$root"/}: executable in the tree (or not tracked)"
-      bad=1
-    fi
+    expect "${f#"$root"/}: the first command is '$first'" [ "$first" = "$guest_guard_line" ]
+    expect "${f#"$root"/}: executable in the tree (or not tracked)" \
+      [ "$(git -C "$root" ls-files -s -- "${f#"$root"/}" | cut -c1-6)" = 100644 ]
   done
-  [ $bad = 0 ]
 }
 
 # Each script of the guest, started on this machine beside a token of its own (so that the

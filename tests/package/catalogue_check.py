@@ -19,10 +19,6 @@ def text(element):
     return (element.text or '').strip()
 
 
-def https(element):
-    return text(element).startswith('https://')
-
-
 def shown(element):
     return text(element) or ' '.join(f'{k}="{v}"' for k, v in element.attrib.items()) or '(empty)'
 
@@ -47,21 +43,6 @@ def main(metainfo, version, home):
         devid = developer.get('id') or ''
         return re.fullmatch(r'[a-z0-9._@-]+', devid) and ('.' in devid or '@' in devid)
 
-    def any_element(element):
-        return True
-
-    def source_image(screenshot):
-        return screenshot.find("image[@type='source']") is not None
-
-    def caption(screenshot):
-        return (screenshot.findtext('caption') or '').strip()
-
-    def dated(release):
-        return release.get('version') and release.get('date')
-
-    def short_summary(summary):
-        return len(text(summary)) <= 35 and not text(summary).endswith('.')
-
     brand = "branding/color[@type='primary']"
     # RULE, PATH under <component>, what each element found there must hold (at least one found).
     rules = [
@@ -69,9 +50,11 @@ def main(metainfo, version, home):
         ('url-homepage-missing', "url[@type='homepage']", lambda e: text(e) == home),
         ('developer-info-missing, appstream-missing-developer-name', 'developer/name', text),
         ('developer-id-missing, developer-id-invalid', 'developer', developer_id),
-        ('screenshot-default-missing', "screenshots/screenshot[@type='default']", any_element),
-        ('screenshot-image-no-source', 'screenshots/screenshot', source_image),
-        ('releases-info-missing, release-time-missing', 'releases/release', dated),
+        ('screenshot-default-missing', "screenshots/screenshot[@type='default']", lambda e: True),
+        ('screenshot-image-no-source', 'screenshots/screenshot',
+         lambda e: e.find("image[@type='source']") is not None),
+        ('releases-info-missing, release-time-missing', 'releases/release',
+         lambda e: e.get('version') and e.get('date')),
         # Flathub's linter
         ('metainfo-missing-component-type', '.', lambda e: e.get('type') == 'desktop-application'),
         ('appstream-missing-project-license', 'project_license', text),
@@ -80,10 +63,12 @@ def main(metainfo, version, home):
         ('appstream-missing-categories', 'categories/category', text),
         ('content-rating-missing', 'content_rating', lambda e: e.get('type')),
         ('metainfo-missing-screenshots, screenshot-media-url-not-secure',
-         'screenshots/screenshot/image', https),
-        ('appstream-screenshot-missing-caption', 'screenshots/screenshot', caption),
+         'screenshots/screenshot/image', lambda e: text(e).startswith('https://')),
+        ('appstream-screenshot-missing-caption', 'screenshots/screenshot',
+         lambda e: (e.findtext('caption') or '').strip()),
         ('appstream-name-too-long', 'name', lambda e: len(text(e)) <= 20),
-        ('appstream-summary-too-long, appstream-summary-ends-in-dot', 'summary', short_summary),
+        ('appstream-summary-too-long, appstream-summary-ends-in-dot', 'summary',
+         lambda e: len(text(e)) <= 35 and not text(e).endswith('.')),
         # Flathub's quality guidelines: a brand colour for light schemes and one for dark ones
         ('brand colour, light', f"{brand}[@scheme_preference='light']", colour),
         ('brand colour, dark', f"{brand}[@scheme_preference='dark']", colour),

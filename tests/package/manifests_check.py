@@ -20,6 +20,7 @@ import sys
 import yaml
 
 faults = []
+fault = faults.append
 SETUP_NSI = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'window', 'win32',
                          'dist', 'setup.nsi')
 # winget's answers to an installer's exit code (ExpectedReturnCodes.ReturnResponse).
@@ -29,10 +30,6 @@ RETURN_RESPONSES = {
     'contactSupport', 'rebootRequiredToFinish', 'rebootRequiredForInstall', 'rebootInitiated',
     'cancelledByUser', 'alreadyInstalled', 'downgrade', 'blockedByPolicy', 'systemNotSupported',
     'custom'}
-
-
-def fault(text):
-    faults.append(text)
 
 
 def exe_version(path):
@@ -64,15 +61,14 @@ def main(top):
         fault(f'want Orvane-VERSION-x64.exe, -x86.exe, -x64-setup.exe and -x86-setup.exe in {top}, '
               f'found exes {sorted(exes)}, installers {sorted(setups)}')
         return
-    sha = {a: hashlib.sha256(open(p, 'rb').read()).hexdigest() for a, p in exes.items()}
-    setup_sha = {a: hashlib.sha256(open(p, 'rb').read()).hexdigest() for a, p in setups.items()}
+    sha, setup_sha = ({a: hashlib.sha256(open(p, 'rb').read()).hexdigest() for a, p in files.items()}
+                      for files in (exes, setups))
     versions = {exe_version(p) for p in exes.values()}
     if len(versions) != 1 or None in versions:
         fault(f'the two exes carry versions {versions}')
         return
     version = versions.pop()
-    names = {a: os.path.basename(p) for a, p in exes.items()}
-    setup_names = {a: os.path.basename(p) for a, p in setups.items()}
+    names, setup_names = ({a: os.path.basename(p) for a, p in files.items()} for files in (exes, setups))
     if any(n != f'Orvane-{version}-{a}.exe' for a, n in names.items()) or \
             any(n != f'Orvane-{version}-{a}-setup.exe' for a, n in setup_names.items()):
         fault(f'file names {names} {setup_names} do not carry the program version {version}')
@@ -93,31 +89,24 @@ def main(top):
     ident = f'{publisher}.{name}'
     if letter != publisher[0].lower() or folder_version != version:
         fault(f'winget folder {wdir} is not manifests/{publisher[0].lower()}/{publisher}/{name}/{version}')
+    # Each kind of file: its name, the fields it must fill beside those that all three fill.
     required = {
-        'version': ['PackageIdentifier', 'PackageVersion', 'DefaultLocale', 'ManifestType',
-                    'ManifestVersion'],
-        'installer': ['PackageIdentifier', 'PackageVersion', 'Installers', 'ManifestType',
-                      'ManifestVersion'],
-        'defaultLocale': ['PackageIdentifier', 'PackageVersion', 'PackageLocale', 'Publisher',
-                          'PackageName', 'License', 'ShortDescription', 'ManifestType',
-                          'ManifestVersion'],
+        'version': (f'{ident}.yaml', ['DefaultLocale']),
+        'installer': (f'{ident}.installer.yaml', ['Installers']),
+        'defaultLocale': (f'{ident}.locale.*.yaml',
+                          ['PackageLocale', 'Publisher', 'PackageName', 'License', 'ShortDescription']),
     }
     docs = {}
-    for kind, fields in required.items():
-        if kind == 'version':
-            path = os.path.join(wdir, f'{ident}.yaml')
-        elif kind == 'installer':
-            path = os.path.join(wdir, f'{ident}.installer.yaml')
-        else:
-            found = glob.glob(os.path.join(wdir, f'{ident}.locale.*.yaml'))
-            path = found[0] if len(found) == 1 else os.path.join(wdir, f'{ident}.locale.?.yaml')
-        if not os.path.isfile(path):
-            fault(f'winget: no {os.path.basename(path)}')
+    for kind, (pattern, fields) in required.items():
+        found = glob.glob(os.path.join(wdir, pattern))
+        if len(found) != 1:
+            fault(f'winget: no {pattern.replace("*", "?")}')
             continue
-        text = open(path, encoding='utf-8').read()
+        text = open(found[0], encoding='utf-8').read()
         doc = yaml.safe_load(text)
         docs[kind] = doc
-        missing = [f for f in fields if doc.get(f) in (None, '', [])]
+        missing = [f for f in ['PackageIdentifier', 'PackageVersion', *fields, 'ManifestType',
+                               'ManifestVersion'] if doc.get(f) in (None, '', [])]
         if missing:
             fault(f'winget {kind}: missing {missing}')
         if doc.get('ManifestType') != kind:
