@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "window/win32/crash_win32.h"
+#include "window/win32/system_win32.h"
 #include "window/win32/text_win32.h"
 
 namespace orvane::win32 {
@@ -40,6 +41,7 @@ void Form1Window::LoadAndShow() {
   UpdateWindow(window_.get());
   SetFocus(combo1_);
   events_.Handle(Event::Form_Shown);
+  keepPlace_ = RunsUnderWine();
 }
 
 void AbandonForm1() {
@@ -149,8 +151,7 @@ LRESULT Form1Window::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       OnWindowPosChanged(*reinterpret_cast<const WINDOWPOS*>(lp));
       return DefWindowProcW(hwnd, msg, wp, lp);
     case kMovedMessage:
-      movedPosted_ = false;
-      events_.Handle(Event::Form_Moved);
+      OnMoved();
       return 0;
     case WM_ENTERSIZEMOVE:
       events_.Handle(Event::Form_MoveBegan);

@@ -95,6 +95,7 @@ class Form1Window final : public FormControls {
   void OnActivate(bool active);
   void OnDpiChanged(int dpi, const RECT& suggested);
   void OnWindowPosChanged(const WINDOWPOS& pos);
+  void OnMoved();  // the posted report of a move
 
   void CreateControls();
   void ApplyDpi(int dpi);     // fonts, picture, child places and the window's size at a DPI
@@ -160,6 +161,8 @@ class Form1Window final : public FormControls {
   bool label7Pressed_ = false;
   bool countingMinute_ = false;  // a tick of Timer1 is being handled
   bool movedPosted_ = false;     // a kMovedMessage is on its way
+  POINT placed_{};               // where the window was put before it was first shown
+  bool keepPlace_ = false;       // under Wine, until the first input: see OnMoved
   std::unique_ptr<Form1Access> access_;  // made last, once the controls exist
 };
 

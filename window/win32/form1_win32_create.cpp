@@ -198,8 +198,9 @@ void Form1Window::UseClassicLook(HWND control) {
 void Form1Window::CenterOnScreen() {
   const RECT screen = MonitorArea(MONITOR_DEFAULTTOPRIMARY);
   const int w = Scale(layout::kClientWidth);
-  SetWindowPos(window_.get(), nullptr, screen.left + (screen.right - screen.left - w) / 2, screen.top,
-               0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  placed_ = {screen.left + (screen.right - screen.left - w) / 2, screen.top};
+  SetWindowPos(window_.get(), nullptr, placed_.x, placed_.y, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form1Window::OnDpiChanged(int dpi, const RECT& suggested) {

@@ -25,6 +25,10 @@ LRESULT CALLBACK Form1Window::Text1FocusProc(HWND hwnd, UINT msg, WPARAM wp, LPA
 int Form1Window::Run() {
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if ((msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) ||
+        (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST)) {
+      keepPlace_ = false;  // the user is here: from now on every move is theirs or asked for
+    }
     // Tab and Shift+Tab walk the controls in their tab order, whatever their stacking.
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB &&
         (msg.hwnd == window_.get() || IsChild(window_.get(), msg.hwnd))) {

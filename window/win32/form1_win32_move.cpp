@@ -22,6 +22,27 @@ void Form1Window::OnWindowPosChanged(const WINDOWPOS& pos) {
   if (!movedPosted_) events_.Handle(Event::Form_Moved);  // a full queue: better now than never
 }
 
+// Under Wine with a window manager that puts each new window into a frame of its own (openbox),
+// Wine can take the window's first place on the screen from that frame before the window manager
+// has moved the frame where the window was put: the screen shows the window centred, while Wine,
+// and with it GetWindowRect, the open list and every click, has it at the frame's first corner.
+// Nothing tells it otherwise until the window moves again. So, under Wine, until the user first
+// touches a key or the mouse, a move that nobody here asked for puts the window back where it was
+// put, once (minimising is no move); asked from here, outside Wine's handling of the move, the
+// place reaches the window manager, and Wine and the screen agree again. Windows never moves a
+// window on its own like that, and there a program that moves ours has its way.
+void Form1Window::OnMoved() {
+  movedPosted_ = false;
+  RECT r{};
+  if (keepPlace_ && !IsIconic(window_.get()) && GetWindowRect(window_.get(), &r) &&
+      (r.left != placed_.x || r.top != placed_.y)) {
+    keepPlace_ = false;
+    SetWindowPos(window_.get(), nullptr, placed_.x, placed_.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  events_.Handle(Event::Form_Moved);
+}
+
 // Top is measured from the top of the monitor that holds the window: on one monitor that is the
 // screen's top, and a monitor lower than its neighbours keeps the window on itself.
 int Form1Window::Top(Control) const {

@@ -29,4 +29,8 @@ UniqueModule LoadSystemLibrary(const wchar_t* name) {
   return UniqueModule(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
 }
 
+bool RunsUnderWine() {
+  return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
 }  // namespace orvane::win32

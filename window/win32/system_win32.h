@@ -14,4 +14,7 @@ void RestrictDllSearchToSystem();
 // Loads a DLL of the system folder by its file name; empty when it is missing.
 UniqueModule LoadSystemLibrary(const wchar_t* name);
 
+// Whether the "system" is Wine, whose ntdll names its version.
+bool RunsUnderWine();
+
 }  // namespace orvane::win32
