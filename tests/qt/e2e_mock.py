@@ -15,7 +15,7 @@
   e2e_mock.py fail METHOD ERROR TEXT [WHEN]   METHOD raises the D-Bus error ERROR with message
                                      TEXT (when the Python condition WHEN on its args holds)
   e2e_mock.py refuse ERROR TEXT      so do all three requests: PowerOff, Reboot, Terminate of c1
-  e2e_mock.py calls METHOD [PATH]    prints one line per recorded call: its arguments
+  e2e_mock.py calls METHOD           prints one line per recorded call of the manager: its arguments
   e2e_mock.py requests               prints "METHOD ARGUMENTS" of every request, "Terminate cN" too
   e2e_mock.py clear                  forgets the recorded calls of every object
   e2e_mock.py a11y-bus               on the session bus: org.a11y.Bus answering with that bus
@@ -236,8 +236,7 @@ def main(argv):
             for _ in mock(path).GetMethodCalls('Terminate'):
                 print('Terminate', path[len(SESSIONS):])
     elif command == 'calls':
-        path = argv[3] if len(argv) > 3 else MAIN
-        for _, args in mock(path).GetMethodCalls(argv[2]):
+        for _, args in mock().GetMethodCalls(argv[2]):
             print(' '.join(str(a) for a in args) if args else '-')
     elif command == 'clear':
         for path in (MAIN, SESSION, OTHER_SESSION, GRAPHICAL_SESSION):
