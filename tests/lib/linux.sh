@@ -62,7 +62,6 @@ app_has_ended() {
   app_pid=
   [ $rc -eq 0 ] || { log "the program ended with status $rc"; return 1; }
 }
-app_ends() { expect "$1" app_has_ended; }
 
 # ---------------------------------------------------------------- windows, boxes, the caption
 # other_box TITLE: a visible window titled exactly TITLE that is not the form (the refusal box

@@ -181,9 +181,9 @@ class Form1QtTest : public QObject {
   }
 
   // Qt's events reach their procedures: the focus moving inside the window reaches the field's
-  // (its "0" cleared on entry), the window's own activation does not; Start's click locks the
-  // field and Start, in colours that look locked; Timer2's timeout adds a dot. Tab, Enter, the
-  // minute's tick and Stop are driven through the real keyboard and clock end to end.
+  // (its "0" cleared on entry), the window's own activation does not; the field and Start, locked
+  // by Start's click, look locked; Timer2's timeout adds a dot. Tab, Enter, the minute's tick, Stop
+  // and the locks as a reader hears them are driven through the real keyboard and clock end to end.
   void eventsReachTheirProcedures() {
     auto* text1 = W<QLineEdit>(Control::Text1);
     SendFocus(text1, QEvent::FocusIn, Qt::ActiveWindowFocusReason);
@@ -194,8 +194,6 @@ class Form1QtTest : public QObject {
     W<QComboBox>(Control::Combo1)->setCurrentIndex(1);
     text1->setText("30");
     W<QPushButton>(Control::Command1)->click();
-    QVERIFY(!text1->isEnabled());
-    QVERIFY(!form_->Widget(Control::Command1)->isEnabled());
     // Locked controls look locked: their own colours are for the enabled look only.
     for (auto [c, role] : {std::pair{Control::Command1, QPalette::ButtonText},
                            std::pair{Control::Text1, QPalette::Text}}) {

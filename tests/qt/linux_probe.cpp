@@ -7,9 +7,6 @@
 //                                      leaves behind, counted against before the hold existed:
 //                                      "given back: fds +F threads +T" once the hold settles after
 //                                      the last Release, "ended: fds +F threads +T" once destroyed
-//   orvane_linux_probe dock HEIGHT     a top panel: a dock window across the top of the screen that
-//                                      reserves its height (_NET_WM_STRUT_PARTIAL), as desktop
-//                                      panels do; runs until it is stopped
 //   orvane_linux_probe unshape WINDOW  takes the shape off an X window, so that a screenshot shows
 //                                      all that the program drew, the pixels its shape cuts away
 //                                      included
@@ -41,19 +38,10 @@ bool PrivateBus(const char* variable) {
   return false;
 }
 
-const char* CauseName(orvane::RefusalCause cause) {
-  switch (cause) {
-    case orvane::RefusalCause::NotAllowed: return "not-allowed";
-    case orvane::RefusalCause::Inhibited: return "inhibited";
-    case orvane::RefusalCause::NoSession: return "no-session";
-    case orvane::RefusalCause::NoLoginManager: return "no-login-manager";
-    case orvane::RefusalCause::NoAnswer: return "no-answer";
-    case orvane::RefusalCause::NotAsked: return "not-asked";
-    case orvane::RefusalCause::UnderWay: return "under-way";
-    case orvane::RefusalCause::Other:
-    default: return "other";
-  }
-}
+// The causes' names, in the order of orvane::RefusalCause.
+constexpr std::array<const char*, 8> kCauses{"other",     "not-allowed",      "inhibited",
+                                             "no-session", "no-login-manager", "no-answer",
+                                             "not-asked", "under-way"};
 
 int Exit(int argc, char** argv) {
   if (!PrivateBus("DBUS_SYSTEM_BUS_ADDRESS")) return 2;
@@ -64,7 +52,7 @@ int Exit(int argc, char** argv) {
     if (result.accepted) {
       std::printf("%u accepted\n", flags);
     } else {
-      std::printf("%u refused %s: %s\n", flags, CauseName(result.cause), result.reason.c_str());
+      std::printf("%u refused %s: %s\n", flags, kCauses.at(static_cast<std::size_t>(result.cause)), result.reason.c_str());
     }
   }
   return 0;
@@ -109,48 +97,6 @@ int Hold(long cycles) {
   return 0;
 }
 
-xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
-  const auto cookie = xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
-  const std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
-      xcb_intern_atom_reply(c, cookie, nullptr), &std::free);
-  return reply ? reply->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
-}
-
-int Dock(xcb_connection_t* c, long height) {
-  xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
-  const xcb_window_t w = xcb_generate_id(c);
-  const std::uint32_t values[] = {0x303030};
-  xcb_create_window(c, XCB_COPY_FROM_PARENT, w, screen->root, 0, 0, screen->width_in_pixels,
-                    static_cast<std::uint16_t>(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                    screen->root_visual, XCB_CW_BACK_PIXEL, values);
-
-  const xcb_atom_t dock = Atom(c, "_NET_WM_WINDOW_TYPE_DOCK");
-  xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, Atom(c, "_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM,
-                      32, 1, &dock);
-  // left, right, top, bottom, then the start and end of each edge's span.
-  const auto top = static_cast<std::uint32_t>(height);
-  const std::array<std::uint32_t, 12> strut{0, 0, top, 0, 0, 0, 0, 0,
-                                           0, screen->width_in_pixels - 1u, 0, 0};
-  xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, Atom(c, "_NET_WM_STRUT_PARTIAL"),
-                      XCB_ATOM_CARDINAL, 32, 12, strut.data());
-  xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, Atom(c, "_NET_WM_STRUT"), XCB_ATOM_CARDINAL, 32,
-                      4, strut.data());
-  // WM_NORMAL_HINTS: placed by the user at 0,0, so that every window manager keeps it there.
-  std::array<std::uint32_t, 18> hints{};
-  hints[0] = 1 | 4;  // USPosition, PPosition
-  hints[3] = screen->width_in_pixels;
-  hints[4] = static_cast<std::uint32_t>(height);
-  xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_NORMAL_HINTS,
-                      XCB_ATOM_WM_SIZE_HINTS, 32, hints.size(), hints.data());
-  const char name[] = "orvane-test-panel";
-  xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
-                      sizeof name - 1, name);
-  xcb_map_window(c, w);
-  xcb_flush(c);
-  while (xcb_generic_event_t* event = xcb_wait_for_event(c)) std::free(event);
-  return 0;
-}
-
 int Unshape(xcb_connection_t* c, xcb_window_t window) {
   const xcb_void_cookie_t cookie =
       xcb_shape_mask_checked(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, window, 0, 0, XCB_NONE);
@@ -167,8 +113,8 @@ int main(int argc, char** argv) {
   const std::string verb = argc > 2 ? argv[1] : "";
   if (verb == "exit") return Exit(argc - 2, argv + 2);
   if (verb == "hold") return Hold(std::strtol(argv[2], nullptr, 10));
-  if (verb != "dock" && verb != "unshape") {
-    std::fprintf(stderr, "usage: orvane_linux_probe exit FLAGS... | hold CYCLES | dock HEIGHT | unshape WINDOW\n");
+  if (verb != "unshape") {
+    std::fprintf(stderr, "usage: orvane_linux_probe exit FLAGS... | hold CYCLES | unshape WINDOW\n");
     return 2;
   }
   xcb_connection_t* c = xcb_connect(nullptr, nullptr);
@@ -176,8 +122,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "orvane_linux_probe: no X display\n");
     return 1;
   }
-  const int status = verb == "dock" ? Dock(c, std::strtol(argv[2], nullptr, 10))
-                                    : Unshape(c, static_cast<xcb_window_t>(std::strtoul(argv[2], nullptr, 0)));
+  const int status = Unshape(c, static_cast<xcb_window_t>(std::strtoul(argv[2], nullptr, 0)));
   xcb_disconnect(c);
   return status;
 }
