@@ -232,7 +232,8 @@ class Form1QtTest : public QObject {
              qPrintable(out));
   }
 
-  // Hover: red over the Close label, black over the surface, untouched over the other labels.
+  // Hover: red over the Close label, untouched over the other labels (over the surface, black
+  // again: run-e2e's x11_window_and_hover, with the real pointer).
   void label7HoverColour() {
     auto* label7 = W<QLabel>(Control::Label7);
     const QColor rest = label7->palette().color(QPalette::WindowText);
@@ -242,8 +243,6 @@ class Form1QtTest : public QObject {
     QCOMPARE(label7->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     SendMouse(W<QLabel>(Control::Label3), QEvent::MouseMove, {3, 3}, Qt::NoButton, Qt::NoButton);
     QCOMPARE(label7->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-    SendMouse(form_.get(), QEvent::MouseMove, {150, 110}, Qt::NoButton, Qt::NoButton);
-    QCOMPARE(label7->palette().color(QPalette::WindowText), QColor(0, 0, 0));
   }
 
   // A press on the surface moves the window with any button; a press on a label does not; the
