@@ -53,7 +53,8 @@ step_clock() {
   clock_minutes=$((clock_minutes + $1))
   echo "+$((clock_minutes * 60)) x1" >"$work/faketime"
 }
-app_gone() { [ -z "$app_pid" ] || ! kill -0 "$app_pid" 2>/dev/null; }
+app_alive() { [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; }
+app_gone() { ! app_alive; }
 # app_has_ended: the program ends within 5 s, with status 0.
 app_has_ended() {
   wait_until 5 app_gone || { log "the program runs on"; return 1; }
@@ -62,7 +63,6 @@ app_has_ended() {
   app_pid=
   [ $rc -eq 0 ] || { log "the program ended with status $rc"; return 1; }
 }
-app_ends() { expect "$1" app_has_ended; }
 
 # ---------------------------------------------------------------- windows, boxes, the caption
 # other_box TITLE: a visible window titled exactly TITLE that is not the form (the refusal box

@@ -12,10 +12,11 @@
                                      display session, "wayland": outside, c1 a Wayland session
                                      (Display empty), "startx": outside, c1 an x11 session that
                                      names no display and runs the X server (process id XPID)
-  e2e_mock.py fail METHOD ERROR TEXT [WHEN]   METHOD raises the D-Bus error ERROR with message
-                                     TEXT (when the Python condition WHEN on its args holds)
+  e2e_mock.py fail METHOD ERROR TEXT [WHEN]   METHOD (a request or GetSession) raises the D-Bus
+                                     error ERROR with message TEXT (when the Python condition
+                                     WHEN on its args holds)
   e2e_mock.py refuse ERROR TEXT      so do all three requests: PowerOff, Reboot, Terminate of c1
-  e2e_mock.py calls METHOD [PATH]    prints one line per recorded call: its arguments
+  e2e_mock.py calls METHOD           prints one line per recorded call of the manager: its arguments
   e2e_mock.py requests               prints "METHOD ARGUMENTS" of every request, "Terminate cN" too
   e2e_mock.py clear                  forgets the recorded calls of every object
   e2e_mock.py a11y-bus               on the session bus: org.a11y.Bus answering with that bus
@@ -27,7 +28,7 @@
   e2e_mock.py texts PID              prints "role: name" of every accessible object of process PID
                                      (a line break in a name as a space)
   e2e_mock.py describe PID NAME      prints "role|value|actions" of the object named NAME, or
-                                     of the first of that role (its value, or a field's text)
+                                     of the first of that role (a field's text)
   e2e_mock.py press PID NAME         a screen reader's "Press" on the object named NAME
   e2e_mock.py states PID NAME        prints which of enabled, sensitive the object named NAME has
   e2e_mock.py focused PID            prints "role: name" of the focused widget (no item of a popup)
@@ -52,9 +53,8 @@ OTHER_UID = 1000 if OUR_UID != 1000 else 1001
 # The requests, as they answer when nothing refuses them: logind 248 and later has the
 # *WithFlags methods (the plain ones come with the template).
 REQUESTS = ('PowerOffWithFlags', 'RebootWithFlags', 'Terminate')
-SIGNATURES = {'PowerOffWithFlags': 't', 'RebootWithFlags': 't', 'GetSessionByPID': 'u',
-              'GetSession': 's', 'PowerOff': 'b', 'Reboot': 'b', 'Terminate': ''}
-OUT_SIGNATURES = {'GetSessionByPID': 'o', 'GetSession': 'o'}
+SIGNATURES = {'PowerOffWithFlags': 't', 'RebootWithFlags': 't', 'GetSession': 's', 'Terminate': ''}
+OUT_SIGNATURES = {'GetSession': 'o'}
 
 # What GetSession answers for the special names, by where the program runs; any other name is
 # looked up among the sessions.
@@ -128,13 +128,10 @@ def accessibles(pid):
 
 
 def described(node, role):
-    """"role|value|actions" of one object: its value or its text, its actions' names."""
+    """"role|value|actions" of one object: a field's text, its actions' names."""
     interfaces = node.GetInterfaces(dbus_interface='org.a11y.atspi.Accessible')
     value = actions = ''
-    if 'org.a11y.atspi.Value' in interfaces:
-        value = '%g' % node.Get('org.a11y.atspi.Value', 'CurrentValue',
-                                dbus_interface='org.freedesktop.DBus.Properties')
-    elif role == 'text':
+    if role == 'text':
         value = str(node.GetText(0, -1, dbus_interface='org.a11y.atspi.Text'))
     if 'org.a11y.atspi.Action' in interfaces:
         actions = ','.join(str(a[0]) for a in node.GetActions(dbus_interface='org.a11y.atspi.Action'))
@@ -236,8 +233,7 @@ def main(argv):
             for _ in mock(path).GetMethodCalls('Terminate'):
                 print('Terminate', path[len(SESSIONS):])
     elif command == 'calls':
-        path = argv[3] if len(argv) > 3 else MAIN
-        for _, args in mock(path).GetMethodCalls(argv[2]):
+        for _, args in mock().GetMethodCalls(argv[2]):
             print(' '.join(str(a) for a in args) if args else '-')
     elif command == 'clear':
         for path in (MAIN, SESSION, OTHER_SESSION, GRAPHICAL_SESSION):

@@ -13,7 +13,6 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <algorithm>
@@ -109,27 +108,17 @@ class Form1QtTest : public QObject {
     platform_.reset();
   }
 
-  // Start-up: the welcome box came first, then the colour key; the window as created. The boxes
-  // wear the icons their styles name: the welcome's exclamation, the range's information, the
-  // refusal's error.
+  // Start-up: the welcome box came first; the window as created, of a fixed size (its place, size,
+  // icon and frame on a real X server: run-e2e's x11_window_and_hover). The boxes wear the icons
+  // their styles name: the welcome's exclamation, the range's information, the refusal's error.
   void startsWithTheWelcomeBoxAndTheWindowAsCreated() {
     QCOMPARE(boxes_->seen.size(), std::size_t{1});
     QCOMPARE(boxes_->seen[0].icon, QMessageBox::Warning);
     QCOMPARE(orvane::qt::BoxIcon(orvane::kMbIconInformation), QMessageBox::Information);
     QCOMPARE(orvane::qt::BoxIcon(orvane::kMbIconError), QMessageBox::Critical);
-    QVERIFY(!form_->SkinShape().isEmpty());
-
-    QVERIFY(form_->windowFlags() & Qt::FramelessWindowHint);
-    QCOMPARE(form_->size(), QSize(layout::kClientWidth, layout::kClientHeight));
     QCOMPARE(form_->minimumSize(), form_->maximumSize());
-    QVERIFY(!form_->windowIcon().isNull());
-    const QRect screen = form_->screen()->geometry();
-    QCOMPARE(form_->x(), screen.center().x() - layout::kClientWidth / 2);
-    QTRY_COMPARE(form_->y(), screen.top());  // centred, then pinned to the top
 
     auto* combo = W<QComboBox>(Control::Combo1);
-    QCOMPARE(combo->currentIndex(), -1);
-    QCOMPARE(combo->currentText(), QString());
     QCOMPARE(combo->count(), 3);
     for (int i = 0; i < 3; ++i) QCOMPARE(combo->itemText(i), QString::fromUtf8(layout::kComboItems[i].data()));
     QCOMPARE(combo->palette().color(QPalette::ButtonText), QColor(0, 255, 0));
@@ -192,9 +181,9 @@ class Form1QtTest : public QObject {
   }
 
   // Qt's events reach their procedures: the focus moving inside the window reaches the field's
-  // (its "0" cleared on entry), the window's own activation does not; Start's click locks the
-  // field and Start, in colours that look locked; Timer2's timeout adds a dot. Tab, Enter, the
-  // minute's tick and Stop are driven through the real keyboard and clock end to end.
+  // (its "0" cleared on entry), the window's own activation does not; the field and Start, locked
+  // by Start's click, look locked; Timer2's timeout adds a dot. Tab, Enter, the minute's tick, Stop
+  // and the locks as a reader hears them are driven through the real keyboard and clock end to end.
   void eventsReachTheirProcedures() {
     auto* text1 = W<QLineEdit>(Control::Text1);
     SendFocus(text1, QEvent::FocusIn, Qt::ActiveWindowFocusReason);
@@ -205,8 +194,6 @@ class Form1QtTest : public QObject {
     W<QComboBox>(Control::Combo1)->setCurrentIndex(1);
     text1->setText("30");
     W<QPushButton>(Control::Command1)->click();
-    QVERIFY(!text1->isEnabled());
-    QVERIFY(!form_->Widget(Control::Command1)->isEnabled());
     // Locked controls look locked: their own colours are for the enabled look only.
     for (auto [c, role] : {std::pair{Control::Command1, QPalette::ButtonText},
                            std::pair{Control::Text1, QPalette::Text}}) {
@@ -245,7 +232,8 @@ class Form1QtTest : public QObject {
              qPrintable(out));
   }
 
-  // Hover: red over the Close label, black over the surface, untouched over the other labels.
+  // Hover: red over the Close label, untouched over the other labels (over the surface, black
+  // again: run-e2e's x11_window_and_hover, with the real pointer).
   void label7HoverColour() {
     auto* label7 = W<QLabel>(Control::Label7);
     const QColor rest = label7->palette().color(QPalette::WindowText);
@@ -255,12 +243,11 @@ class Form1QtTest : public QObject {
     QCOMPARE(label7->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     SendMouse(W<QLabel>(Control::Label3), QEvent::MouseMove, {3, 3}, Qt::NoButton, Qt::NoButton);
     QCOMPARE(label7->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-    SendMouse(form_.get(), QEvent::MouseMove, {150, 110}, Qt::NoButton, Qt::NoButton);
-    QCOMPARE(label7->palette().color(QPalette::WindowText), QColor(0, 0, 0));
   }
 
   // A press on the surface moves the window with any button; a press on a label does not; the
-  // pin brings the top edge back at once, the horizontal place stays.
+  // pin brings the top edge back at once, the horizontal place stays (and under the window
+  // managers, after their own moves: run-e2e's window_on_desktop).
   void pressOnTheSurfaceMovesAndThePinHoldsTheTop_data() {
     QTest::addColumn<int>("button");
     QTest::newRow("left") << int(Qt::LeftButton);
@@ -285,10 +272,6 @@ class Form1QtTest : public QObject {
     SendMouse(form_.get(), QEvent::MouseButtonRelease, grab + QPoint(-40, 30), b, Qt::NoButton);
     QCOMPARE(form_->x(), start.x() - 40);
     QTRY_COMPARE_WITH_TIMEOUT(form_->y(), 0, 50);
-
-    form_->move(form_->x(), 120);
-    QTRY_COMPARE_WITH_TIMEOUT(form_->y(), 0, 50);  // well before the timer's own tick
-    QCOMPARE(form_->x(), start.x() - 40);
 
     // The timer's own tick pins as well, without waiting for the event loop.
     form_->move(form_->x(), 80);
@@ -413,50 +396,6 @@ class Form1QtTest : public QObject {
     }
   }
 
-  // The shape of pixel data: runs per row, white left out, and the 2x rendition folded back to
-  // logical pixels.
-  void opaqueRegionOfAnImage() {
-    QImage image(6, 2, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    image.setPixel(1, 0, qRgb(0, 0, 0));
-    image.setPixel(2, 0, qRgb(254, 255, 255));
-    image.setPixel(5, 1, qRgb(8, 82, 41));
-    const QRegion region = orvane::qt::OpaqueRegion(image, qRgb(255, 255, 255));
-    QCOMPARE(region, QRegion(1, 0, 2, 1) + QRegion(5, 1, 1, 1));
-
-    QImage twice(4, 4, QImage::Format_ARGB32);
-    twice.fill(Qt::white);
-    twice.setPixel(3, 3, qRgb(0, 0, 0));
-    QCOMPARE(orvane::qt::OpaqueRegion(twice, qRgb(255, 255, 255), 2), QRegion(1, 1, 1, 1));
-    twice.fill(Qt::white);
-    QVERIFY(orvane::qt::OpaqueRegion(twice, qRgb(255, 255, 255), 2).isEmpty());
-  }
-
-  // A 16-bit bitmap's white is the colour key, not Qt's (248, 248, 248).
-  void sixteenBitWhiteIsTheKey() {
-    QTemporaryDir dir;
-    const QString path = dir.filePath("w.bmp");
-    // 2 x 1 pixels, 5-5-5 without bit fields: white and RGB(8, 82, 41).
-    QByteArray bmp;
-    auto put = [&bmp](quint32 v, int n) {
-      for (int i = 0; i < n; ++i) bmp.append(char((v >> (8 * i)) & 0xFF));
-    };
-    bmp.append("BM");
-    put(62, 4); put(0, 4); put(54, 4);
-    put(40, 4); put(2, 4); put(1, 4); put(1, 2); put(16, 2); put(0, 4); put(8, 4);
-    put(2835, 4); put(2835, 4); put(0, 4); put(0, 4);
-    put(0x7FFF, 2);
-    put((1u << 10) | (10u << 5) | 5u, 2);
-    put(0, 4);  // the row is padded to four bytes
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bmp);
-    file.close();
-    QCOMPARE(QImage(path).pixel(0, 0) & 0xFFFFFF, 0xF8F8F8u);  // what Qt alone makes of it
-    const QImage image = orvane::qt::LoadSkinPicture(path);
-    QCOMPARE(image.pixel(0, 0) & 0xFFFFFF, 0xFFFFFFu);
-    QCOMPARE(image.pixel(1, 0) & 0xFFFFFF, (quint32(qRgb(8, 82, 41)) & 0xFFFFFF));
-  }
 };
 
 }  // namespace orvane_qt_test
