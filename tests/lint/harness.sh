@@ -7,14 +7,8 @@
 # shellcheck disable=SC2016  # the line as it stands in each script
 guest_guard_line='. "${0%/*}/guard" || exit 1'
 
-# The scripts of the guest, the guard itself and its bus configuration aside.
-guest_scripts() {
-  local f
-  for f in "$root"/tests/vm/guest/*; do
-    case ${f##*/} in guard | *.conf) continue ;; esac
-    echo "$f"
-  done
-}
+# The scripts of the guest, the guard itself aside.
+guest_scripts() { ls -d "$root"/tests/vm/guest/* | grep -v '/guard$'; }
 
 # Every script of the guest sources the guard before anything else, and none of them can be
 # started from the tree by its name.
