@@ -318,12 +318,11 @@ stop_compositor() { stop_pid compositor_pid group; }
 
 # ---------------------------------------------------------------- private buses, mock logind
 # start_buses: a private system bus and a private session bus that anyone may own names on and
-# listen to; exports their addresses (the system bus's is $PRIVATE_BUS) and sets bus_pid.
+# listen to; exports their addresses and sets bus_pid.
 bus_pid=
 start_buses() {
   start_bus system && start_bus session || return 1
-  PRIVATE_BUS=unix:path=$work/system_bus_socket
-  export DBUS_SYSTEM_BUS_ADDRESS=$PRIVATE_BUS
+  export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$work/system_bus_socket
   export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/session_bus_socket
   unset XDG_SESSION_ID
   assert_private_bus
