@@ -28,11 +28,11 @@ FAKETIME_LIB=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -n 1)
 e2e_init() {
   e2e_suite=$1
   shift
-  e2e_hooks=()
+  declare -gA e2e_hooks=()
   local hook
   for hook in "$@"; do
     case ${hook%%=*} in
-      case_start | case_failed | case_done | cleanup) e2e_hooks+=("$hook") ;;
+      case_start | case_failed | case_done | cleanup) e2e_hooks[${hook%%=*}]=${hook#*=} ;;
       *) echo "e2e_init: no hook named ${hook%%=*}" >&2; exit 2 ;;
     esac
   done
@@ -50,13 +50,7 @@ e2e_init() {
   trap 'exit 143' TERM
 }
 # e2e_hook NAME: runs the suite's function for that hook, if it gave one.
-e2e_hook() {
-  local hook
-  for hook in "${e2e_hooks[@]}"; do
-    [ "${hook%%=*}" = "$1" ] && { "${hook#*=}"; return; }
-  done
-  return 0
-}
+e2e_hook() { [ -z "${e2e_hooks[$1]:-}" ] || "${e2e_hooks[$1]}"; }
 
 # Stops what the suite started, newest first, by PID only: a stopped process is woken so that it
 # can end. Then the rest of the suite's scope (what those started, daemons included), and SIGKILL
@@ -294,23 +288,19 @@ start_compositor() {
   esac
   compositor_pid=$!
   pids+=($compositor_pid)
-  local display=
-  case $kind in
-    mutter)
-      wait_until 60 grep -q 'Using public X11 display' "$log" || { tail -n 5 "$log" >&2; return 1; }
-      display=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$log" | head -n 1)
-      wait_until 10 sh -c "ls '$rt/run'/.mutter-Xwaylandauth.* >/dev/null 2>&1"
-      export XAUTHORITY=$(ls "$rt/run"/.mutter-Xwaylandauth.* | head -n 1)
-      export WAYLAND_DISPLAY=$rt/run/wayland-0
-      ;;
-    kwin)
-      wait_until 60 test -s "$rt/displays" || { tail -n 5 "$log" >&2; return 1; }
-      display=$(sed -n 1p "$rt/displays")
-      export WAYLAND_DISPLAY=$rt/run/orvane-kwin
-      unset XAUTHORITY
-      ;;
-  esac
-  export DISPLAY=$display
+  if [ "$kind" = mutter ]; then
+    wait_until 60 grep -q 'Using public X11 display' "$log" || { tail -n 5 "$log" >&2; return 1; }
+    DISPLAY=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$log" | head -n 1)
+    wait_until 10 sh -c "ls '$rt/run'/.mutter-Xwaylandauth.* >/dev/null 2>&1"
+    export XAUTHORITY=$(ls "$rt/run"/.mutter-Xwaylandauth.* | head -n 1)
+    export WAYLAND_DISPLAY=$rt/run/wayland-0
+  else
+    wait_until 60 test -s "$rt/displays" || { tail -n 5 "$log" >&2; return 1; }
+    DISPLAY=$(sed -n 1p "$rt/displays")
+    export WAYLAND_DISPLAY=$rt/run/orvane-kwin
+    unset XAUTHORITY
+  fi
+  export DISPLAY
   # XWayland starts with the first X client on some set-ups: the display must answer.
   wait_until 30 xdpyinfo >/dev/null || { echo "$e2e_suite: XWayland of $kind does not answer" >&2; return 1; }
 }
