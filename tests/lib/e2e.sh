@@ -28,11 +28,11 @@ FAKETIME_LIB=$(ls /usr/lib/*/faketime/libfaketime.so.1 2>/dev/null | head -n 1)
 e2e_init() {
   e2e_suite=$1
   shift
-  e2e_hooks=()
+  declare -gA e2e_hooks=()
   local hook
   for hook in "$@"; do
     case ${hook%%=*} in
-      case_start | case_failed | case_done | cleanup) e2e_hooks+=("$hook") ;;
+      case_start | case_failed | case_done | cleanup) e2e_hooks[${hook%%=*}]=${hook#*=} ;;
       *) echo "e2e_init: no hook named ${hook%%=*}" >&2; exit 2 ;;
     esac
   done
@@ -50,13 +50,7 @@ e2e_init() {
   trap 'exit 143' TERM
 }
 # e2e_hook NAME: runs the suite's function for that hook, if it gave one.
-e2e_hook() {
-  local hook
-  for hook in "${e2e_hooks[@]}"; do
-    [ "${hook%%=*}" = "$1" ] && { "${hook#*=}"; return; }
-  done
-  return 0
-}
+e2e_hook() { [ -z "${e2e_hooks[$1]:-}" ] || "${e2e_hooks[$1]}"; }
 
 # Stops what the suite started, newest first, by PID only: a stopped process is woken so that it
 # can end. Then the rest of the suite's scope (what those started, daemons included), and SIGKILL
@@ -168,6 +162,21 @@ shown() { [ -n "$(visible "$1")" ]; }
 cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{n += $1} END {print n + 0}'; }
 wakeups() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ {n += $2} END {print n + 0}'; }
 
+# stop_pid VAR [group]: ends the process whose PID VAR holds (with "group", its process group,
+# which gets SIGKILL when anything of it is left after 5 s), waits for it and clears VAR.
+stop_pid() {
+  local pid=${!1}
+  [ -n "$pid" ] || return 0
+  if [ "${2:-}" = group ]; then
+    kill -TERM -- "-$pid" 2>/dev/null
+    wait_until 5 sh -c "! kill -0 -- -$pid" || kill -KILL -- "-$pid" 2>/dev/null
+  else
+    kill "$pid" 2>/dev/null
+  fi
+  wait "$pid" 2>/dev/null
+  printf -v "$1" %s ''
+}
+
 # pack_deb BUILD: the .deb of that build directory, packed by CPack into $work/deb.
 pack_deb() { (cd "$1" && cpack -G DEB -B "$work/deb"); }
 
@@ -185,21 +194,16 @@ start_display() {
 }
 
 # ---------------------------------------------------------------- window managers
-# Each with its settings, caches and runtime files in $work and no system bus to talk to.
+# desktop_home DIR: the settings, caches and runtime files of a window manager or compositor, in
+# DIR; sets desktop_env to the environment that points it there, with no system bus to talk to.
+desktop_home() {
+  mkdir -p "$1/config/glib-2.0/settings" "$1/data" "$1/cache" "$1/run"
+  chmod 700 "$1/run"
+  printf '[org.kde.kdecoration2]\nlibrary=org.kde.breeze\ntheme=Breeze\n' >"$1/config/kwinrc"
+  desktop_env=(XDG_CONFIG_HOME="$1/config" XDG_DATA_HOME="$1/data" XDG_CACHE_HOME="$1/cache"
+    XDG_RUNTIME_DIR="$1/run" DBUS_SYSTEM_BUS_ADDRESS=unix:path=$work/no_such_socket)
+}
 wm_pid=
-wm_home=
-wm_setup() {
-  [ -n "$wm_home" ] && return 0
-  wm_home=$work/wm
-  mkdir -p "$wm_home/config/glib-2.0/settings" "$wm_home/data" "$wm_home/cache" "$wm_home/runtime"
-  chmod 700 "$wm_home/runtime"
-  printf '[org.kde.kdecoration2]\nlibrary=org.kde.breeze\ntheme=Breeze\n' >"$wm_home/config/kwinrc"
-}
-wm_env() {
-  echo XDG_CONFIG_HOME="$wm_home/config" XDG_DATA_HOME="$wm_home/data" \
-    XDG_CACHE_HOME="$wm_home/cache" XDG_RUNTIME_DIR="$wm_home/runtime" \
-    DBUS_SYSTEM_BUS_ADDRESS=unix:path=$work/no_such_socket
-}
 wm_is() {  # wm_is NAME: the running window manager calls itself NAME
   local check
   check=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | awk '/window id/ {print $NF}')
@@ -212,36 +216,29 @@ wm_manages() {
   xev -name "$check" -geometry 16x16+0+0 >/dev/null 2>&1 &
   probe=$!
   wait_until 20 sh -c "xdotool search --onlyvisible --name '^$check\$' >/dev/null" || rc=1
-  kill "$probe" 2>/dev/null
-  wait "$probe" 2>/dev/null
+  stop_pid probe
   return $rc
 }
-stop_wm() {
-  [ -n "$wm_pid" ] || return 0
-  kill "$wm_pid" 2>/dev/null
-  wait "$wm_pid" 2>/dev/null
-  wm_pid=
-}
+stop_wm() { stop_pid wm_pid; }
 # start_wm openbox|mutter|mutter-attached|kwin: replaces the running one.
 start_wm() {
-  wm_setup
   stop_wm
-  local name=$1 attempt env
-  read -r -a env <<<"$(wm_env)"
+  local name=$1 attempt
+  desktop_home "$work/wm"
   [ "$1" = mutter-attached ] && name=mutter
   printf '[org/gnome/mutter]\nattach-modal-dialogs=%s\n' "$([ "$1" = mutter-attached ] && echo true || echo false)" \
-    >"$wm_home/config/glib-2.0/settings/keyfile"
+    >"$work/wm/config/glib-2.0/settings/keyfile"
   # Once in a while a window manager started under load cannot open the display and exits at
   # once, or runs and names itself but leaves every new window unmapped for more than 30 s (both
   # seen with openbox): it gets a second try.
   for attempt in 1 2; do
     case $1 in
       openbox)
-        env "${env[@]}" openbox --sm-disable >"$work/wm-$1.log" 2>&1 & ;;
+        env "${desktop_env[@]}" openbox --sm-disable >"$work/wm-$1.log" 2>&1 & ;;
       mutter | mutter-attached)
-        env "${env[@]}" GSETTINGS_BACKEND=keyfile mutter --x11 --replace >"$work/wm-$1.log" 2>&1 & ;;
+        env "${desktop_env[@]}" GSETTINGS_BACKEND=keyfile mutter --x11 --replace >"$work/wm-$1.log" 2>&1 & ;;
       kwin)
-        env "${env[@]}" KWIN_COMPOSE=N kwin_x11 --replace >"$work/wm-$1.log" 2>&1 & ;;
+        env "${desktop_env[@]}" KWIN_COMPOSE=N kwin_x11 --replace >"$work/wm-$1.log" 2>&1 & ;;
       *) echo "start_wm: no window manager named $1" >&2; return 1 ;;
     esac
     wm_pid=$!
@@ -264,14 +261,10 @@ compositor_pid=
 start_compositor() {
   local kind=$1 rt=$work/wl-$1 log=$work/compositor-$1.log
   stop_compositor
-  mkdir -p "$rt/config" "$rt/data" "$rt/cache" "$rt/run"
-  chmod 700 "$rt/run"
-  printf '[org.kde.kdecoration2]\nlibrary=org.kde.breeze\ntheme=Breeze\n' >"$rt/config/kwinrc"
-  local env=(XDG_CONFIG_HOME="$rt/config" XDG_DATA_HOME="$rt/data" XDG_CACHE_HOME="$rt/cache"
-    XDG_RUNTIME_DIR="$rt/run" DBUS_SYSTEM_BUS_ADDRESS=unix:path=$work/no_such_socket)
+  desktop_home "$rt"
   case $kind in
     mutter)
-      setsid env -u DISPLAY -u WAYLAND_DISPLAY "${env[@]}" GSETTINGS_BACKEND=memory \
+      setsid env -u DISPLAY -u WAYLAND_DISPLAY "${desktop_env[@]}" GSETTINGS_BACKEND=memory \
         dbus-run-session -- mutter --wayland --headless --virtual-monitor 1024x768 \
         >"$log" 2>&1 &
       ;;
@@ -287,7 +280,7 @@ start_compositor() {
       printf '#!/bin/sh\nprintf "%%s\\n%%s\\n" "$DISPLAY" "$WAYLAND_DISPLAY" >"%s"\nexec sleep infinity\n' \
         "$rt/displays" >"$rt/session"
       chmod +x "$rt/session"
-      setsid env -u DISPLAY -u WAYLAND_DISPLAY "${env[@]}" \
+      setsid env -u DISPLAY -u WAYLAND_DISPLAY "${desktop_env[@]}" \
         dbus-run-session -- "$kw" --virtual --xwayland --width 1024 --height 768 \
         --socket orvane-kwin --exit-with-session "$rt/session" >"$log" 2>&1 &
       ;;
@@ -295,42 +288,31 @@ start_compositor() {
   esac
   compositor_pid=$!
   pids+=($compositor_pid)
-  local display=
-  case $kind in
-    mutter)
-      wait_until 60 grep -q 'Using public X11 display' "$log" || { tail -n 5 "$log" >&2; return 1; }
-      display=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$log" | head -n 1)
-      wait_until 10 sh -c "ls '$rt/run'/.mutter-Xwaylandauth.* >/dev/null 2>&1"
-      export XAUTHORITY=$(ls "$rt/run"/.mutter-Xwaylandauth.* | head -n 1)
-      export WAYLAND_DISPLAY=$rt/run/wayland-0
-      ;;
-    kwin)
-      wait_until 60 test -s "$rt/displays" || { tail -n 5 "$log" >&2; return 1; }
-      display=$(sed -n 1p "$rt/displays")
-      export WAYLAND_DISPLAY=$rt/run/orvane-kwin
-      unset XAUTHORITY
-      ;;
-  esac
-  export DISPLAY=$display
+  if [ "$kind" = mutter ]; then
+    wait_until 60 grep -q 'Using public X11 display' "$log" || { tail -n 5 "$log" >&2; return 1; }
+    DISPLAY=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$log" | head -n 1)
+    wait_until 10 sh -c "ls '$rt/run'/.mutter-Xwaylandauth.* >/dev/null 2>&1"
+    export XAUTHORITY=$(ls "$rt/run"/.mutter-Xwaylandauth.* | head -n 1)
+    export WAYLAND_DISPLAY=$rt/run/wayland-0
+  else
+    wait_until 60 test -s "$rt/displays" || { tail -n 5 "$log" >&2; return 1; }
+    DISPLAY=$(sed -n 1p "$rt/displays")
+    export WAYLAND_DISPLAY=$rt/run/orvane-kwin
+    unset XAUTHORITY
+  fi
+  export DISPLAY
   # XWayland starts with the first X client on some set-ups: the display must answer.
   wait_until 30 xdpyinfo >/dev/null || { echo "$e2e_suite: XWayland of $kind does not answer" >&2; return 1; }
 }
-stop_compositor() {
-  [ -n "$compositor_pid" ] || return 0
-  kill -TERM -- "-$compositor_pid" 2>/dev/null
-  wait_until 5 sh -c "! kill -0 -- -$compositor_pid" || kill -KILL -- "-$compositor_pid" 2>/dev/null
-  wait "$compositor_pid" 2>/dev/null
-  compositor_pid=
-}
+stop_compositor() { stop_pid compositor_pid group; }
 
 # ---------------------------------------------------------------- private buses, mock logind
 # start_buses: a private system bus and a private session bus that anyone may own names on and
-# listen to; exports their addresses (the system bus's is $PRIVATE_BUS) and sets bus_pid.
+# listen to; exports their addresses and sets bus_pid.
 bus_pid=
 start_buses() {
   start_bus system && start_bus session || return 1
-  PRIVATE_BUS=unix:path=$work/system_bus_socket
-  export DBUS_SYSTEM_BUS_ADDRESS=$PRIVATE_BUS
+  export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$work/system_bus_socket
   export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/session_bus_socket
   unset XDG_SESSION_ID
   assert_private_bus
@@ -393,10 +375,7 @@ start_mock_logind() {
     { echo "$e2e_suite: the mock logind did not start" >&2; return 1; }
   "${MOCKCTL[@]}" setup
 }
-stop_mock_logind() {
-  kill "$mock_pid" 2>/dev/null
-  wait "$mock_pid" 2>/dev/null
-}
+stop_mock_logind() { stop_pid mock_pid; }
 
 # ---------------------------------------------------------------- Wine
 # wine_prefix DIR: a fresh 64-bit prefix, without Mono and Gecko; waits until it is ready.

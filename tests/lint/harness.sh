@@ -7,39 +7,18 @@
 # shellcheck disable=SC2016  # the line as it stands in each script
 guest_guard_line='. "${0%/*}/guard" || exit 1'
 
-# The scripts of the guest, the guard itself and its bus configuration aside.
-guest_scripts() {
-  local f
-  for f in "$root"/tests/vm/guest/*; do
-    case ${f##*/} in guard | *.conf) continue ;; esac
-    echo "$f"
-  done
-}
-
-# Every script of the guest sources the guard before anything else, and none of them can be
-# started from the tree by its name.
-check_guest_guard_first() {
-  local f first
-  for f in $(guest_scripts); do
-    first=$(sed -n '2,$ {/^[[:space:]]*\(#.*\)\{0,1\}$/d; p; q}' "$f")
-    expect "${f#"$root"/}: the first command is '$first'" [ "$first" = "$guest_guard_line" ]
-    expect "${f#"$root"/}: executable in the tree (or not tracked)" \
-      [ "$(git -C "$root" ls-files -s -- "${f#"$root"/}" | cut -c1-6)" = 100644 ]
-  done
-}
-
-# Each script of the guest, started on this machine beside a token of its own (so that the
+# Every script of the guest sources the guard before anything else and cannot be started from
+# the tree by its name. Then each, started on this machine beside a token of its own (so that the
 # comparison itself is what refuses): as a user other than root, in a mount namespace with an
 # empty /run, with systemctl, loginctl, kill (a builtin, which only a function replaces) and the
 # power commands replaced by shims that write down each call. Each must end with a non-zero
-# status, say why, and call nothing.
-check_guest_refuses_here() {
-  local dir f name status calls as=() ns=(--mount --propagation private) bad=0
+# status, say why, and call nothing. A script without the guard first is not run at all.
+check_guest_scripts() {
+  local dir f name first status calls shell c as=() ns=(--mount --propagation private) bad=0
   dir=$(mktemp -d /tmp/orvane-guest-here.XXXXXX)
   mkdir -p "$dir/scripts" "$dir/shims" "$dir/out"
   cp "$root"/tests/vm/guest/* "$dir/scripts/"
   od -An -N16 -tx1 /dev/urandom | tr -d ' \n' >"$dir/scripts/token"
-  local c
   for c in systemctl loginctl kill shutdown poweroff reboot halt; do
     printf '%s() { echo "%s $*" >>%s/out/calls; }\n' "$c" "$c" "$dir" >>"$dir/shims.bash"
     printf '#!/bin/sh\necho "%s $*" >>%s/out/calls\n' "$c" "$dir" >"$dir/shims/$c"
@@ -51,9 +30,14 @@ check_guest_refuses_here() {
   else
     as=(env) ns+=(--user --map-root-user)  # root only inside a user namespace of its own
   fi
-  for f in $(guest_scripts); do
+  for f in "$root"/tests/vm/guest/*; do
     name=${f##*/}
-    local shell=bash
+    [ "$name" != guard ] || continue
+    [ "$(git -C "$root" ls-files -s -- "${f#"$root"/}" | cut -c1-6)" = 100644 ] ||
+      { echo "$name: executable in the tree (or not tracked)"; bad=1; }
+    first=$(sed -n '2,$ {/^[[:space:]]*\(#.*\)\{0,1\}$/d; p; q}' "$f")
+    [ "$first" = "$guest_guard_line" ] || { echo "$name: the first command is '$first'"; bad=1; continue; }
+    shell=bash
     [ "$(head -n 1 "$f")" = "#!/bin/sh" ] && shell=/bin/sh
     status=0
     timeout 20 unshare "${ns[@]}" sh -c 'mount -t tmpfs tmpfs /run && exec "$@"' sh \
@@ -103,8 +87,7 @@ EOF
 )
 
 check_harness_guards() {
-  run_check "the guest's scripts source the guard first and are not executable in the tree" \
-    check_guest_guard_first &&
-    run_check "the guest's scripts refuse to act on this machine" check_guest_refuses_here
+  run_check "the guest's scripts: the guard first, not executable in the tree, nothing done here" \
+    check_guest_scripts
   run_check "a program gets no bus but the suite's own" check_bus_guard
 }

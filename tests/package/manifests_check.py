@@ -137,16 +137,11 @@ def main(top):
     except (OSError, ValueError) as e:
         fault(f'scoop: {e}')
         return
-    for key in ('version', 'description', 'homepage', 'license', 'architecture', 'shortcuts',
-                'checkver', 'autoupdate'):
-        if not scoop.get(key):
-            fault(f'scoop: missing {key}')
-    if scoop.get('version') != version:
-        fault(f'scoop: version {scoop.get("version")!r}, want {version}')
-    if scoop.get('license') != 'MIT':
-        fault(f'scoop: license {scoop.get("license")!r}')
-    if not str(scoop.get('homepage')).startswith('https://'):
-        fault('scoop: homepage is not https')
+    for key, holds in (('version', lambda v: v == version), ('license', lambda v: v == 'MIT'),
+                       ('homepage', lambda v: str(v).startswith('https://')), ('description', bool),
+                       ('architecture', bool), ('shortcuts', bool), ('checkver', bool), ('autoupdate', bool)):
+        if not scoop.get(key) or not holds(scoop[key]):
+            fault(f'scoop: {key} {scoop.get(key)!r}')
     bits = {'64bit': 'x64', '32bit': 'x86'}
     for key, arch in bits.items():
         entry = (scoop.get('architecture') or {}).get(key) or {}
