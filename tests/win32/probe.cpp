@@ -465,22 +465,18 @@ const std::map<std::string, Verb> kVerbs{
          if ((style & s.mask) != s.want) throw Failure(s.name + std::string(": ") + s.otherwise + ", style " + std::to_string(style));
        }
      }}},
-    {"window", {"|X or center|Y|W|H  the window's place on the screen", [](const Args& a) {
-       const int w = a.Int(3), h = a.Int(4);
-       const int x = a[1] == "center" ? (GetSystemMetrics(SM_CXSCREEN) - w) / 2 : a.Int(1);
+    {"place", {"|NAME|X|Y|W|H  a control's place in the client area, or Form1's on the screen (its X may be "
+               "center)", [](const Args& a) {
+       HWND hwnd = Child(a[1]);
+       const int w = a.Int(4), h = a.Int(5);
+       const int x = a[2] == "center" ? (GetSystemMetrics(SM_CXSCREEN) - w) / 2 : a.Int(2);
        WaitFor([&](std::string& seen) {
          RECT r{};
-         GetWindowRect(Form(), &r);
-         seen = "window at " + RectText(r) + ", screen " + std::to_string(GetSystemMetrics(SM_CXSCREEN));
-         return r.left == x && r.top == a.Int(2) && r.right - r.left == w && r.bottom - r.top == h;
+         GetWindowRect(hwnd, &r);
+         if (hwnd != Form()) MapWindowPoints(nullptr, Form(), reinterpret_cast<POINT*>(&r), 2);
+         seen = a[1] + " at " + RectText(r) + ", screen " + std::to_string(GetSystemMetrics(SM_CXSCREEN));
+         return r.left == x && r.top == a.Int(3) && r.right - r.left == w && r.bottom - r.top == h;
        }, 3000);
-     }}},
-    {"place", {"|NAME|X|Y|W|H  a control's place in the client area", [](const Args& a) {
-       RECT r{};
-       GetWindowRect(Child(a[1]), &r);
-       MapWindowPoints(nullptr, Form(), reinterpret_cast<POINT*>(&r), 2);
-       const RECT want{a.Int(2), a.Int(3), a.Int(2) + a.Int(4), a.Int(3) + a.Int(5)};
-       if (!EqualRect(&r, &want)) throw Failure(a[1] + " at " + RectText(r));
      }}},
     {"text", {"|NAME|TEXT  a control's (or Form1's) text", [](const Args& a) {
        HWND hwnd = Child(a[1]);
