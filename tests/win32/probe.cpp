@@ -187,14 +187,13 @@ HWND FocusedWindow() {
 
 bool HasFocus(HWND want, HWND focus) { return focus == want || IsChild(want, focus); }
 
-// A key typed to whatever has the focus, as the keyboard would post it; answers that window.
-HWND PressOnFocus(WPARAM key, UINT scanCode) {
+// A key typed to whatever has the focus, as the keyboard would post it.
+void PressOnFocus(WPARAM key, UINT scanCode) {
   HWND focus = FocusedWindow();
   if (!focus) throw Failure("nothing has the focus");
   const UINT bits = 1u | scanCode << 16;
   PostMessageW(focus, WM_KEYDOWN, key, static_cast<LPARAM>(bits));
   PostMessageW(focus, WM_KEYUP, key, static_cast<LPARAM>(bits | 0xC0000000u));
-  return focus;
 }
 
 // Compares what the screen shows in a label's box with the program's own picture and the
@@ -453,15 +452,6 @@ const std::map<std::string, Verb> kVerbs{
     {"no-box", {"no message box is open", [](const Args&) {
        if (HWND box = FindBox()) throw Failure("a box is open: '" + TextOf(box).value_or("?") + "'");
      }}},
-    {"layered", {"the white colour key, alone", [](const Args&) {
-       COLORREF key = 0;
-       DWORD flags = 0;
-       const bool layered = GetWindowLongW(Form(), GWL_EXSTYLE) & WS_EX_LAYERED;
-       if (!layered || !GetLayeredWindowAttributes(Form(), &key, nullptr, &flags) || key != RGB(255, 255, 255) ||
-           flags != LWA_COLORKEY) {
-         throw Failure(layered ? "key " + std::to_string(key) + " flags " + std::to_string(flags) : "not layered");
-       }
-     }}},
     {"styles", {"frame, task bar and control styles", [](const Args&) {
        static const struct { const char* name; int which; DWORD mask, want; const char* otherwise; } kStyles[] = {
            {"Form1", GWL_STYLE, WS_POPUP | WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, WS_POPUP, "a frame"},
@@ -475,22 +465,18 @@ const std::map<std::string, Verb> kVerbs{
          if ((style & s.mask) != s.want) throw Failure(s.name + std::string(": ") + s.otherwise + ", style " + std::to_string(style));
        }
      }}},
-    {"window", {"|X or center|Y|W|H  the window's place on the screen", [](const Args& a) {
-       const int w = a.Int(3), h = a.Int(4);
-       const int x = a[1] == "center" ? (GetSystemMetrics(SM_CXSCREEN) - w) / 2 : a.Int(1);
+    {"place", {"|NAME|X|Y|W|H  a control's place in the client area, or Form1's on the screen (its X may be "
+               "center)", [](const Args& a) {
+       HWND hwnd = Child(a[1]);
+       const int w = a.Int(4), h = a.Int(5);
+       const int x = a[2] == "center" ? (GetSystemMetrics(SM_CXSCREEN) - w) / 2 : a.Int(2);
        WaitFor([&](std::string& seen) {
          RECT r{};
-         GetWindowRect(Form(), &r);
-         seen = "window at " + RectText(r) + ", screen " + std::to_string(GetSystemMetrics(SM_CXSCREEN));
-         return r.left == x && r.top == a.Int(2) && r.right - r.left == w && r.bottom - r.top == h;
+         GetWindowRect(hwnd, &r);
+         if (hwnd != Form()) MapWindowPoints(nullptr, Form(), reinterpret_cast<POINT*>(&r), 2);
+         seen = a[1] + " at " + RectText(r) + ", screen " + std::to_string(GetSystemMetrics(SM_CXSCREEN));
+         return r.left == x && r.top == a.Int(3) && r.right - r.left == w && r.bottom - r.top == h;
        }, 3000);
-     }}},
-    {"place", {"|NAME|X|Y|W|H  a control's place in the client area", [](const Args& a) {
-       RECT r{};
-       GetWindowRect(Child(a[1]), &r);
-       MapWindowPoints(nullptr, Form(), reinterpret_cast<POINT*>(&r), 2);
-       const RECT want{a.Int(2), a.Int(3), a.Int(2) + a.Int(4), a.Int(3) + a.Int(5)};
-       if (!EqualRect(&r, &want)) throw Failure(a[1] + " at " + RectText(r));
      }}},
     {"text", {"|NAME|TEXT  a control's (or Form1's) text", [](const Args& a) {
        HWND hwnd = Child(a[1]);
@@ -544,14 +530,6 @@ const std::map<std::string, Verb> kVerbs{
      }}},
     {"tab", {"the Tab key, to whatever has the focus", [](const Args&) { PressOnFocus(VK_TAB, 0x0F); }}},
     {"enter", {"the Enter key, to whatever has the focus", [](const Args&) { PressOnFocus(VK_RETURN, 0x1C); }}},
-    {"tab-to", {"|NAME  Tab until the focus is there, at most once round", [](const Args& a) {
-       HWND want = Child(a[1]);
-       for (int i = 0; i <= 4 && !HasFocus(want, FocusedWindow()); ++i) {
-         HWND left = PressOnFocus(VK_TAB, 0x0F);
-         Until("the focus did not move", [&] { return FocusedWindow() != left; }, 3000);
-       }
-       if (!HasFocus(want, FocusedWindow())) throw Failure("Tab never reached " + a[1]);
-     }}},
     {"end-session", {"|1 or 0|LPARAM in hex  the system asks, then ends the session (1) or calls it off (0); "
                      "lParam 1 is the Restart Manager's close", [](const Args& a) {
        const LPARAM why = static_cast<LPARAM>(std::stoul(a[2], nullptr, 16));
@@ -585,11 +563,15 @@ const std::map<std::string, Verb> kVerbs{
          return !IsIconic(front) && _wcsicmp(ClassOf(front).c_str(), want.c_str()) == 0;
        });
      }}},
-    {"activate", {"|CLASS  the first visible window of that class to the front", [](const Args& a) {
-       const auto windows = TopWindows(Widen(a[1]));
-       const auto shown = std::find_if(windows.begin(), windows.end(), [](HWND h) { return IsWindowVisible(h); });
-       if (shown == windows.end()) throw Failure("no visible window of class " + a[1]);
-       ToFront(*shown);
+    {"activate", {"|CLASS  the first visible window of that class (waited for) to the front", [](const Args& a) {
+       HWND shown = nullptr;
+       Until("no visible window of class " + a[1], [&] {
+         for (HWND h : TopWindows(Widen(a[1]))) {
+           if (IsWindowVisible(h)) return (shown = h) != nullptr;
+         }
+         return false;
+       });
+       ToFront(shown);
      }}},
     {"minimise", {"minimises the window", [](const Args&) {
        HWND form = Form();

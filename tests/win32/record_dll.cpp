@@ -125,14 +125,6 @@ BOOL WINAPI OwnAdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVI
   return ok;
 }
 
-HMODULE WINAPI OwnLoadLibraryExW(LPCWSTR name, HANDLE file, DWORD flags) {
-  HMODULE module = reinterpret_cast<decltype(&LoadLibraryExW)>(gHooks[3].system)(name, file, flags);
-  // Only the file's own name: the system folder differs from machine to machine.
-  const wchar_t* slash = name ? std::wcsrchr(name, L'\\') : nullptr;
-  Record("LoadLibraryExW", module, slash ? slash + 1 : name, flags);
-  return module;
-}
-
 LRESULT WINAPI OwnSendMessageA(HWND hwnd, UINT message, WPARAM wp, LPARAM lp) {
   Record("SendMessageA", 0, hwnd, message, wp, lp);  // before: the system move returns when the move ends
   return reinterpret_cast<decltype(&SendMessageA)>(gHooks[6].system)(hwnd, message, wp, lp);
@@ -156,7 +148,7 @@ Hook gHooks[] = {
     OWN("user32.dll", ExitWindowsEx),
     OWN("advapi32.dll", AdjustTokenPrivileges),
     PASS(2, "user32.dll", MessageBoxW, int, HWND, LPCWSTR, LPCWSTR, UINT),
-    OWN("kernel32.dll", LoadLibraryExW),
+    PASS(3, "kernel32.dll", LoadLibraryExW, HMODULE, LPCWSTR, HANDLE, DWORD),
     OWN("kernel32.dll", GetProcAddress),
     PASS(5, "", SetDefaultDllDirectories, BOOL, DWORD),
     OWN("user32.dll", SendMessageA),
