@@ -120,20 +120,14 @@ class RecordingPowerPlatform final : public PowerPlatform {
 
   // What was seen.
   std::vector<std::string> calls;
-  std::uint32_t versionRecordSize = 0;
-  std::uint32_t desiredAccess = 0;
-  std::string systemName, privilegeName;
   TokenHandle adjustedToken = 0;
-  bool disableAll = true;
   TokenPrivileges newState{};
-  std::uint32_t bufferLength = 0;
   std::uint32_t returnLengthIn = 0;
   std::vector<TokenHandle> closed;
-  std::uint32_t exitFlags = 0xFFFFFFFF, exitReserved = 0xFFFFFFFF;
+  std::uint32_t exitFlags = 0xFFFFFFFF;
 
   bool GetVersionExA(OsVersionInfoA& info) override {
     calls.push_back("GetVersionExA");
-    versionRecordSize = info.dwOSVersionInfoSize;
     if (versionSucceeds) info.dwPlatformId = platformId;
     return versionSucceeds;
   }
@@ -141,27 +135,21 @@ class RecordingPowerPlatform final : public PowerPlatform {
     calls.push_back("GetCurrentProcess");
     return static_cast<ProcessHandle>(-1);
   }
-  bool OpenProcessToken(ProcessHandle, std::uint32_t access, TokenHandle& token) override {
+  bool OpenProcessToken(ProcessHandle, std::uint32_t, TokenHandle& token) override {
     calls.push_back("OpenProcessToken");
-    desiredAccess = access;
     if (openTokenSucceeds) token = tokenToHand;
     return openTokenSucceeds;
   }
-  bool LookupPrivilegeValueA(const char* system, const char* name, Luid& luid) override {
+  bool LookupPrivilegeValueA(const char*, const char*, Luid& luid) override {
     calls.push_back("LookupPrivilegeValueA");
-    systemName = system ? system : "(null)";
-    privilegeName = name;
     if (lookupSucceeds) luid = luidToHand;
     return lookupSucceeds;
   }
-  bool AdjustTokenPrivileges(TokenHandle token, bool disable, const TokenPrivileges& state,
-                             std::uint32_t length, TokenPrivileges&,
-                             std::uint32_t& returnLength) override {
+  bool AdjustTokenPrivileges(TokenHandle token, bool, const TokenPrivileges& state, std::uint32_t,
+                             TokenPrivileges&, std::uint32_t& returnLength) override {
     calls.push_back("AdjustTokenPrivileges");
     adjustedToken = token;
-    disableAll = disable;
     newState = state;
-    bufferLength = length;
     returnLengthIn = returnLength;
     return token != 0;
   }
@@ -169,10 +157,9 @@ class RecordingPowerPlatform final : public PowerPlatform {
     calls.push_back("CloseHandle");
     closed.push_back(token);
   }
-  PowerResult ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) override {
+  PowerResult ExitWindowsEx(std::uint32_t flags, std::uint32_t) override {
     calls.push_back("ExitWindowsEx");
     exitFlags = flags;
-    exitReserved = reserved;
     return exitResult;
   }
 };

@@ -10,12 +10,6 @@ namespace {
 
 using testing::MemoryForm;
 
-TEST(ControlsTest, NamesMatchTheEnum) {
-  EXPECT_EQ(ControlName(Control::Form1), "Form1");
-  EXPECT_EQ(ControlName(Control::Label7), "Label7");
-  EXPECT_EQ(ControlName(Control::wktats), "wktats");
-}
-
 // A property a control lacks is a run-time error: the front end is never asked, and the program
 // ends through the unhandled-error path, naming the procedure.
 struct PropertyRow {

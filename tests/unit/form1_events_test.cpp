@@ -35,13 +35,6 @@ class Form1EventsTest : public ::testing::Test {
   long Count(const std::string& line) const { return std::count(form.log.begin(), form.log.end(), line); }
 };
 
-TEST_F(Form1EventsTest, LoadGreetsKeysTheColourAndPinsBeforeTheFirstFrame) {
-  events.Handle(Event::Form_Load);
-  EXPECT_EQ(form.boxes, (std::vector<MessageBox>{{"welCome :)", 48, "Velmo"}}));
-  EXPECT_EQ(form.log, (std::vector<std::string>{"MsgBox Velmo", "ApplyColorKey", "SetTop Form1 0"}));
-  EXPECT_EQ(form.top, 0);
-}
-
 TEST_F(Form1EventsTest, HoverColourFollowsTheLastMove) {
   EXPECT_EQ(form.ForeColor(Control::Label7), kSysButtonText) << "design-time colour at first";
   events.Handle(Event::Form_MouseMove);

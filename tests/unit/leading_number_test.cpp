@@ -73,6 +73,7 @@ TEST(LeadingNumberLimits, HugeTextsAreReadInOnePass) {
   EXPECT_EQ(LeadingNumber(digits), std::numeric_limits<double>::infinity());
   EXPECT_GT(LeadingNumber("&H" + std::string(1'000'000, 'F')), 4294967295.0);
   EXPECT_EQ(LeadingNumber("5" + std::string(1'000'000, ' ')), 5);
+  EXPECT_EQ(LeadingNumber(std::string(1'000'000, '0') + "30"), 30);
   EXPECT_DOUBLE_EQ(LeadingNumber("0." + std::string(1'000'000, '0')), 0);
   EXPECT_EQ(LeadingNumber(std::string(1'000'000, 'x')), 0);
 }
