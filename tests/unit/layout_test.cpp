@@ -7,19 +7,6 @@
 namespace orvane {
 namespace {
 
-// The focus order the front ends use must agree with the table's tab indexes.
-TEST(LayoutTest, TabOrderFollowsTheTabIndexes) {
-  int last = -1;
-  for (Control c : layout::TabOrder()) {
-    const layout::ControlLayout* entry = layout::Find(c);
-    ASSERT_NE(entry, nullptr) << ControlName(c);
-    EXPECT_GT(entry->tabIndex, last) << ControlName(c);
-    last = entry->tabIndex;
-    EXPECT_NE(entry->kind, layout::Kind::Label);
-  }
-  EXPECT_EQ(layout::TabOrder().size(), 4u);
-}
-
 TEST(LayoutTest, EveryControlOnceAndInsideTheClientArea) {
   std::set<Control> seen;
   for (const auto& s : layout::kControls) {
