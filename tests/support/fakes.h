@@ -31,7 +31,6 @@ class MemoryForm final : public FormControls {
     text_[Index(Control::Form1)] = std::string(layout::kInitialCaption);
     enabled_.fill(true);
     for (const auto& t : layout::kTimers) enabled_[Index(t.id)] = t.enabledAtCreation;
-    foreColor_.fill(kSysButtonText);
   }
 
   std::string Text(Control c) const override {
@@ -54,7 +53,6 @@ class MemoryForm final : public FormControls {
   }
   void SetForeColor(Control c, Color color) override {
     Refuse(c, Property::ForeColor);
-    foreColor_[Index(c)] = color;
     log.push_back("SetForeColor " + Name(c) + " " + std::to_string(color));
   }
   int Top(Control c) const override {
@@ -82,7 +80,6 @@ class MemoryForm final : public FormControls {
   }
 
   bool Enabled(Control c) const { return enabled_[Index(c)]; }
-  Color ForeColor(Control c) const { return foreColor_[Index(c)]; }
 
   std::int16_t listIndex = -1;
   int top = 100;
@@ -103,7 +100,6 @@ class MemoryForm final : public FormControls {
   static std::string Name(Control c) { return std::string(ControlName(c)); }
   std::array<std::string, kControlCount> text_{};
   std::array<bool, kControlCount> enabled_{};
-  std::array<Color, kControlCount> foreColor_{};
 };
 
 // Records every platform call with its arguments; answers as configured.

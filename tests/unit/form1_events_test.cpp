@@ -32,19 +32,7 @@ class Form1EventsTest : public ::testing::Test {
   void Ticks(Event tick, int n) {
     for (int i = 0; i < n; ++i) events.Handle(tick);
   }
-  long Count(const std::string& line) const { return std::count(form.log.begin(), form.log.end(), line); }
 };
-
-TEST_F(Form1EventsTest, HoverColourFollowsTheLastMove) {
-  EXPECT_EQ(form.ForeColor(Control::Label7), kSysButtonText) << "design-time colour at first";
-  events.Handle(Event::Form_MouseMove);
-  EXPECT_EQ(form.ForeColor(Control::Label7), 0u);
-  Ticks(Event::Label7_MouseMove, 2);
-  EXPECT_EQ(form.ForeColor(Control::Label7), 255u);
-  events.Handle(Event::Form_MouseMove);
-  EXPECT_EQ(form.ForeColor(Control::Label7), 0u);
-  EXPECT_EQ(Count("SetForeColor Label7 255"), 2) << "written on every event, changed or not";
-}
 
 // What happens to the events that arrive while a procedure waits in a message box, by the box.
 struct WhileABoxIsOpen {
