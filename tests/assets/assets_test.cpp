@@ -97,16 +97,12 @@ Bmp DecodeBmp555(const Bytes& f) {
 }
 
 // An 8-bit run-length picture decoded back to 5-5-5: its palette holds widened 5-bit channels
-// (the top bits repeated below), and only encoded runs, absolute runs, end of line and end of
-// bitmap occur. Pixels no run reaches stay 0xFFFF.
-struct Rle8 {
-  Bmp pic;
-  bool ended = false;
-};
-Rle8 DecodeRle8(const Bytes& f, int width, int height) {
-  Rle8 out;
-  out.pic.width = width, out.pic.height = height;
-  out.pic.px.assign(static_cast<std::size_t>(width) * height, 0xFFFF);
+// (the top bits repeated below); only encoded runs, absolute runs and ends of line occur, then
+// the end of bitmap. Pixels no run reaches stay 0xFFFF.
+Bmp DecodeRle8(const Bytes& f, int width, int height) {
+  Bmp out;
+  out.width = width, out.height = height;
+  out.px.assign(static_cast<std::size_t>(width) * height, 0xFFFF);
   const std::uint32_t colours = Le32(f, 46), offset = Le32(f, 10);
   EXPECT_LE(colours, 256u);
   EXPECT_EQ(offset, 54 + 4 * colours);
@@ -122,10 +118,11 @@ Rle8 DecodeRle8(const Bytes& f, int width, int height) {
   }
   int x = 0, y = height - 1;
   const auto put = [&](std::uint16_t v) {
-    if (x < width && y >= 0) out.pic.px[static_cast<std::size_t>(y) * width + x] = v;
+    if (x < width && y >= 0) out.px[static_cast<std::size_t>(y) * width + x] = v;
     ++x;
   };
-  for (std::size_t o = offset; o + 1 < f.size() && !out.ended;) {
+  bool ended = false;
+  for (std::size_t o = offset; o + 1 < f.size() && !ended;) {
     const unsigned n = f[o], v = f[o + 1];
     o += 2;
     if (n > 0) {
@@ -133,13 +130,14 @@ Rle8 DecodeRle8(const Bytes& f, int width, int height) {
     } else if (v == 0) {
       x = 0, --y;
     } else if (v == 1) {
-      out.ended = true;
+      ended = true;
     } else {
       EXPECT_GE(v, 3u) << "no delta escapes";
       for (unsigned k = 0; k < v; ++k) put(palette.at(f.at(o + k)));
       o += (v + 1) & ~1u;
     }
   }
+  EXPECT_TRUE(ended) << "end of bitmap";
   return out;
 }
 
@@ -348,9 +346,7 @@ TEST_P(RunLengthTest, IsTheOneXDrawingAtItsOwnScaleKeyedCleanly) {
   const int w = static_cast<int>(std::lround(layout::kPictureWidth * s)), h = static_cast<int>(std::lround(layout::kPictureHeight * s));
   ExpectBmpHeaders(f, static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h), 8, 1);  // BI_RLE8
   ASSERT_FALSE(HasFatalFailure());
-  const Rle8 twin = DecodeRle8(f, w, h);
-  ASSERT_TRUE(twin.ended) << "end of bitmap";
-  const Bmp& p = twin.pic;
+  const Bmp p = DecodeRle8(f, w, h);
   for (const Rendition& r : kRenditions) {
     if (r.scale != s) continue;
     EXPECT_LT(f.size(), r.bytes / 10) << "small enough to be worth it";

@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <limits>
-#include <algorithm>
 #include <ostream>
 #include <string>
 
