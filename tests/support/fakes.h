@@ -118,7 +118,6 @@ class RecordingPowerPlatform final : public PowerPlatform {
   std::vector<std::string> calls;
   TokenHandle adjustedToken = 0;
   TokenPrivileges newState{};
-  std::uint32_t returnLengthIn = 0;
   std::vector<TokenHandle> closed;
   std::uint32_t exitFlags = 0xFFFFFFFF;
 
@@ -142,11 +141,10 @@ class RecordingPowerPlatform final : public PowerPlatform {
     return lookupSucceeds;
   }
   bool AdjustTokenPrivileges(TokenHandle token, bool, const TokenPrivileges& state, std::uint32_t,
-                             TokenPrivileges&, std::uint32_t& returnLength) override {
+                             TokenPrivileges&, std::uint32_t&) override {
     calls.push_back("AdjustTokenPrivileges");
     adjustedToken = token;
     newState = state;
-    returnLengthIn = returnLength;
     return token != 0;
   }
   void CloseHandle(TokenHandle token) override {

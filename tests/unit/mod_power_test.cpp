@@ -49,8 +49,6 @@ TEST(ModPowerTest, OnNtEnablesThePrivilegeBeforeTheRequest) {
                                       "CloseHandle", "ExitWindowsEx"}));
   EXPECT_EQ(platform.adjustedToken, platform.tokenToHand);
   EXPECT_EQ(platform.newState.Privileges[0].Luid_, platform.luidToHand);
-  EXPECT_EQ(platform.newState.Privileges[1].Attributes, 0u) << "the second entry stays empty";
-  EXPECT_EQ(platform.returnLengthIn, 4u);
   EXPECT_EQ(platform.closed, std::vector<TokenHandle>{platform.tokenToHand}) << "token closed once";
 }
 
