@@ -16,8 +16,6 @@ TEST(LayoutTest, EveryControlOnceAndInsideTheClientArea) {
     EXPECT_LE(s.box.x + s.box.w, layout::kClientWidth) << ControlName(s.id);
     EXPECT_LE(s.box.y + s.box.h, layout::kClientHeight) << ControlName(s.id);
   }
-  EXPECT_EQ(layout::Find(Control::Form1), nullptr);
-  EXPECT_EQ(layout::Find(Control::Timer1), nullptr);
 }
 
 // Only the key itself moves, and only by one step; every other colour is drawn as it is.
