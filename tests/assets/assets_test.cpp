@@ -391,9 +391,8 @@ INSTANTIATE_TEST_SUITE_P(Renditions, RunLengthTest, ::testing::ValuesIn(layout::
 
 struct IcoImage {
   int size;
-  std::vector<int> index;        // palette index per pixel, top-down
+  std::vector<Rgb> colour;        // per pixel, top-down
   std::vector<bool> transparent;  // AND mask
-  std::array<Rgb, 16> palette;
 };
 
 // Decodes the icon, checking on the way that it is an icon whose images are 16-colour, 4-bit
@@ -421,14 +420,14 @@ std::vector<IcoImage> DecodeIco(const Bytes& f) {
     EXPECT_EQ(Le16(f, off + 14), 4u);
     EXPECT_EQ(Le32(f, off + 16), 0u);  // BI_RGB
     const std::size_t pal = off + 40;
-    for (std::size_t k = 0; k < 16; ++k) im.palette[k] = {f.at(pal + 4 * k + 2), f.at(pal + 4 * k + 1), f.at(pal + 4 * k)};
+    const auto palette = [&](unsigned k) -> Rgb { return {f.at(pal + 4 * k + 2), f.at(pal + 4 * k + 1), f.at(pal + 4 * k)}; };
     const std::size_t xorStart = pal + 64, xorStride = ((static_cast<std::size_t>(im.size) * 4 + 31) / 32) * 4;
     const std::size_t andStart = xorStart + xorStride * im.size, andStride = ((static_cast<std::size_t>(im.size) + 31) / 32) * 4;
     for (int y = 0; y < im.size; ++y)
       for (int x = 0; x < im.size; ++x) {
         const std::size_t row = static_cast<std::size_t>(im.size - 1 - y);
         const std::uint8_t byte = f.at(xorStart + row * xorStride + static_cast<std::size_t>(x / 2));
-        im.index.push_back(x % 2 == 0 ? byte >> 4 : byte & 15);
+        im.colour.push_back(palette(x % 2 == 0 ? byte >> 4 : byte & 15));
         im.transparent.push_back((f.at(andStart + row * andStride + static_cast<std::size_t>(x / 8)) >> (7 - x % 8) & 1) != 0);
       }
     end = andStart + andStride * im.size;
@@ -449,19 +448,18 @@ TEST(Icon, ShowsAGreyFramedScreenWithBlackFaceGreenGridAndWhiteWave) {
   for (const IcoImage& im : images) {
     SCOPED_TRACE("size " + std::to_string(im.size));
     const int n = im.size;
-    const auto pixel = [n](int x, int y) { return static_cast<std::size_t>(y) * n + x; };
-    auto colour = [&](int x, int y) { return im.palette[static_cast<std::size_t>(im.index[pixel(x, y)])]; };
-    auto clear = [&](int x, int y) { return im.transparent[pixel(x, y)]; };
+    auto colour = [&](int x, int y) { return im.colour[static_cast<std::size_t>(y) * n + x]; };
+    auto clear = [&](int x, int y) { return im.transparent[static_cast<std::size_t>(y) * n + x]; };
     for (int corner = 0; corner < 4; ++corner) EXPECT_TRUE(clear(corner % 2 * (n - 1), corner / 2 * (n - 1))) << corner;
     int opaque = 0, grey = 0, white = 0, green = 0, black = 0;
     for (int y = 0; y < n; ++y)
       for (int x = 0; x < n; ++x) {
+        const Rgb c = colour(x, y);
         if (clear(x, y)) {
-          EXPECT_EQ(im.index[pixel(x, y)], 0) << "transparent pixels are black in the image";
+          EXPECT_EQ(c, (Rgb{0, 0, 0})) << "transparent pixels are black in the image";
           continue;
         }
         ++opaque;
-        const Rgb c = colour(x, y);
         grey += (c == Rgb{192, 192, 192} || c == Rgb{128, 128, 128});
         white += c == kWhite;
         green += c.g >= 128 && c.r == 0 && c.b == 0;
