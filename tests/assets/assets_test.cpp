@@ -420,7 +420,7 @@ std::vector<IcoImage> DecodeIco(const Bytes& f) {
     EXPECT_EQ(Le16(f, off + 14), 4u);
     EXPECT_EQ(Le32(f, off + 16), 0u);  // BI_RGB
     const std::size_t pal = off + 40;
-    const auto palette = [&](unsigned k) -> Rgb { return {f.at(pal + 4 * k + 2), f.at(pal + 4 * k + 1), f.at(pal + 4 * k)}; };
+    const auto palette = [&](std::size_t k) -> Rgb { return {f.at(pal + 4 * k + 2), f.at(pal + 4 * k + 1), f.at(pal + 4 * k)}; };
     const std::size_t xorStart = pal + 64, xorStride = ((static_cast<std::size_t>(im.size) * 4 + 31) / 32) * 4;
     const std::size_t andStart = xorStart + xorStride * im.size, andStride = ((static_cast<std::size_t>(im.size) + 31) / 32) * 4;
     for (int y = 0; y < im.size; ++y)

@@ -14,7 +14,6 @@ namespace orvane {
 namespace {
 
 using testing::MemoryForm;
-using testing::MessageBox;
 using testing::RecordingPowerPlatform;
 
 class Form1EventsTest : public ::testing::Test {
