@@ -162,16 +162,9 @@ class RecordingPowerPlatform final : public PowerPlatform {
 class RecordingSleepHold final : public SleepHold {
  public:
   std::vector<std::string> calls;
-  bool held = false;
 
-  void Hold() override {
-    calls.push_back("Hold");
-    held = true;
-  }
-  void Release() override {
-    calls.push_back("Release");
-    held = false;
-  }
+  void Hold() override { calls.push_back("Hold"); }
+  void Release() override { calls.push_back("Release"); }
 };
 
 }  // namespace orvane::testing

@@ -17,10 +17,8 @@ using testing::MemoryForm;
 using testing::MessageBox;
 using testing::RecordingPowerPlatform;
 
-constexpr char kRangePrompt[] = "Batas waktu : Minimal 5 Menit, Maksimal 240 Menit.";
-constexpr char kActionPrompt[] = "Silakan pilih salah satu tindakan yang harus dijalankan.";
-const MessageBox kRangeBox{kRangePrompt, 64, "Infromasi"};
-const MessageBox kActionBox{kActionPrompt, 64, "Orvane"};
+const MessageBox kRangeBox{"Batas waktu : Minimal 5 Menit, Maksimal 240 Menit.", 64, "Infromasi"};
+const MessageBox kActionBox{"Silakan pilih salah satu tindakan yang harus dijalankan.", 64, "Orvane"};
 
 class CountdownTest : public ::testing::Test {
  protected:
