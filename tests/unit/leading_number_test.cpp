@@ -20,8 +20,7 @@ std::ostream& operator<<(std::ostream& os, const Case& c) { return os << "'" << 
 class LeadingNumberTest : public ::testing::TestWithParam<Case> {};
 
 TEST_P(LeadingNumberTest, Reads) {
-  const Case& c = GetParam();
-  EXPECT_DOUBLE_EQ(LeadingNumber(c.text), c.expected) << "text: '" << c.text << "'";
+  EXPECT_DOUBLE_EQ(LeadingNumber(GetParam().text), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
