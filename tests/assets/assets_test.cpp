@@ -238,17 +238,13 @@ TEST_P(BackgroundTest, BoardIsRoundedDarkGreenWithABlackOutline) {
   EXPECT_NEAR(static_cast<double>(green.y0) / s(), 104, 4);
   EXPECT_NEAR(static_cast<double>(green.y1) / s(), 225, 4);
   EXPECT_GT(green.count, 150 * 100 * s() * s());  // most of the board is the named green
-  // Black outline on the left, top and bottom edges: the first opaque pixels from outside.
-  for (int y : {140, 180}) {
-    int x = 69 * s();
-    while (pic().white(x, y * s())) ++x;
-    EXPECT_EQ(pic().at(x, y * s()), (Rgb{0, 0, 0})) << "left edge, row " << y;
-  }
-  for (int x : {110, 180}) {
-    int y = 60 * s();
-    while (pic().white(x * s(), y)) ++y;
-    EXPECT_EQ(pic().at(x * s(), y), (Rgb{0, 0, 0})) << "top edge, column " << x;
-  }
+  // Black outline on the left and top edges: the first opaque pixel from outside, walking in.
+  const auto first = [&](int x, int y, int dx, int dy) {
+    while (pic().white(x, y)) x += dx, y += dy;
+    return pic().at(x, y);
+  };
+  for (int y : {140, 180}) EXPECT_EQ(first(69 * s(), y * s(), 1, 0), (Rgb{0, 0, 0})) << "left edge, row " << y;
+  for (int x : {110, 180}) EXPECT_EQ(first(x * s(), 60 * s(), 0, 1), (Rgb{0, 0, 0})) << "top edge, column " << x;
   // Rounded: the very corner of the bounding box is white.
   EXPECT_TRUE(pic().white(72 * s(), 101 * s()));
   EXPECT_TRUE(pic().white(72 * s(), 226 * s()));
@@ -287,10 +283,8 @@ TEST_P(BackgroundTest, TiltedMagentaStripWithDarkTextUnderTheBoard) {
   EXPECT_NEAR(static_cast<double>(strip.y1) / s(), 248, 3);
   EXPECT_GT(strip.count, 1500 * s() * s());
   // Tilted: the lowest pixel drawn below the board, at x 100 and at x 245.
-  const auto lowest = [&](int x) {
-    int y = 256 * s() - 1;
-    while (y > 228 * s() && pic().white(x * s(), y)) --y;
-    return y;
+  const auto lowest = [&](int column) {
+    return Where(column, 229, column + 1, 256, [&](int x, int y) { return x == column * s() && !pic().white(x, y); }).y1;
   };
   EXPECT_GE(lowest(100) - lowest(245), 3 * s());
   // One line of small dark text, inside the visible part of the strip.
