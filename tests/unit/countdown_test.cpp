@@ -55,6 +55,7 @@ class StartAcceptsTest : public CountdownTest, public ::testing::WithParamInterf
 TEST_P(StartAcceptsTest, StoresRoundedMinutesAndLocksTheInputs) {
   Start(GetParam().text, 1);
   EXPECT_EQ(countdown.TargetMinutes(), GetParam().minutes);
+  EXPECT_EQ(countdown.ActionMode(), 2) << "the list's second item restarts";
   EXPECT_EQ(form.log, (std::vector<std::string>{
                           "SetEnabled Timer1 on", "SetEnabled Timer2 on", "SetEnabled Text1 off",
                           "SetEnabled Combo1 off", "SetEnabled Command1 off",
