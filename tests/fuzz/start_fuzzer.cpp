@@ -8,7 +8,6 @@
 //     5..240, else the action box), the field reset to "0" and the countdown still idle; or it
 //     accepts, with 5 <= TargetMinutes <= 240 rounded half to even from the leading number, no
 //     box, the inputs locked and the countdown caption.
-#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -54,7 +53,6 @@ void CheckLeadingNumber(std::string_view text, double x) {
   // strtod reads the same grammar on this alphabet (it has no "0x", "inf" or "nan" to take).
   // The longest prefix made only of characters a decimal number can hold.
   const std::string prefix = stripped.substr(0, stripped.find_first_not_of("+-.0123456789eE"));
-  errno = 0;
   const double expected = std::strtod(prefix.c_str(), nullptr);
   if (std::fabs(expected) < 2.2250738585072014e-308) {
     CHECK(std::fabs(x) < 2.2250738585072014e-308);  // underflow may read as 0 or subnormal

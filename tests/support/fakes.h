@@ -31,7 +31,6 @@ class MemoryForm final : public FormControls {
     text_[Index(Control::Form1)] = std::string(layout::kInitialCaption);
     enabled_.fill(true);
     for (const auto& t : layout::kTimers) enabled_[Index(t.id)] = t.enabledAtCreation;
-    foreColor_.fill(kSysButtonText);
   }
 
   std::string Text(Control c) const override {
@@ -54,7 +53,6 @@ class MemoryForm final : public FormControls {
   }
   void SetForeColor(Control c, Color color) override {
     Refuse(c, Property::ForeColor);
-    foreColor_[Index(c)] = color;
     log.push_back("SetForeColor " + Name(c) + " " + std::to_string(color));
   }
   int Top(Control c) const override {
@@ -82,7 +80,6 @@ class MemoryForm final : public FormControls {
   }
 
   bool Enabled(Control c) const { return enabled_[Index(c)]; }
-  Color ForeColor(Control c) const { return foreColor_[Index(c)]; }
 
   std::int16_t listIndex = -1;
   int top = 100;
@@ -103,7 +100,6 @@ class MemoryForm final : public FormControls {
   static std::string Name(Control c) { return std::string(ControlName(c)); }
   std::array<std::string, kControlCount> text_{};
   std::array<bool, kControlCount> enabled_{};
-  std::array<Color, kControlCount> foreColor_{};
 };
 
 // Records every platform call with its arguments; answers as configured.
@@ -120,20 +116,13 @@ class RecordingPowerPlatform final : public PowerPlatform {
 
   // What was seen.
   std::vector<std::string> calls;
-  std::uint32_t versionRecordSize = 0;
-  std::uint32_t desiredAccess = 0;
-  std::string systemName, privilegeName;
   TokenHandle adjustedToken = 0;
-  bool disableAll = true;
   TokenPrivileges newState{};
-  std::uint32_t bufferLength = 0;
-  std::uint32_t returnLengthIn = 0;
   std::vector<TokenHandle> closed;
-  std::uint32_t exitFlags = 0xFFFFFFFF, exitReserved = 0xFFFFFFFF;
+  std::uint32_t exitFlags = 0xFFFFFFFF;
 
   bool GetVersionExA(OsVersionInfoA& info) override {
     calls.push_back("GetVersionExA");
-    versionRecordSize = info.dwOSVersionInfoSize;
     if (versionSucceeds) info.dwPlatformId = platformId;
     return versionSucceeds;
   }
@@ -141,38 +130,30 @@ class RecordingPowerPlatform final : public PowerPlatform {
     calls.push_back("GetCurrentProcess");
     return static_cast<ProcessHandle>(-1);
   }
-  bool OpenProcessToken(ProcessHandle, std::uint32_t access, TokenHandle& token) override {
+  bool OpenProcessToken(ProcessHandle, std::uint32_t, TokenHandle& token) override {
     calls.push_back("OpenProcessToken");
-    desiredAccess = access;
     if (openTokenSucceeds) token = tokenToHand;
     return openTokenSucceeds;
   }
-  bool LookupPrivilegeValueA(const char* system, const char* name, Luid& luid) override {
+  bool LookupPrivilegeValueA(const char*, const char*, Luid& luid) override {
     calls.push_back("LookupPrivilegeValueA");
-    systemName = system ? system : "(null)";
-    privilegeName = name;
     if (lookupSucceeds) luid = luidToHand;
     return lookupSucceeds;
   }
-  bool AdjustTokenPrivileges(TokenHandle token, bool disable, const TokenPrivileges& state,
-                             std::uint32_t length, TokenPrivileges&,
-                             std::uint32_t& returnLength) override {
+  bool AdjustTokenPrivileges(TokenHandle token, bool, const TokenPrivileges& state, std::uint32_t,
+                             TokenPrivileges&, std::uint32_t&) override {
     calls.push_back("AdjustTokenPrivileges");
     adjustedToken = token;
-    disableAll = disable;
     newState = state;
-    bufferLength = length;
-    returnLengthIn = returnLength;
     return token != 0;
   }
   void CloseHandle(TokenHandle token) override {
     calls.push_back("CloseHandle");
     closed.push_back(token);
   }
-  PowerResult ExitWindowsEx(std::uint32_t flags, std::uint32_t reserved) override {
+  PowerResult ExitWindowsEx(std::uint32_t flags, std::uint32_t) override {
     calls.push_back("ExitWindowsEx");
     exitFlags = flags;
-    exitReserved = reserved;
     return exitResult;
   }
 };
@@ -181,16 +162,9 @@ class RecordingPowerPlatform final : public PowerPlatform {
 class RecordingSleepHold final : public SleepHold {
  public:
   std::vector<std::string> calls;
-  bool held = false;
 
-  void Hold() override {
-    calls.push_back("Hold");
-    held = true;
-  }
-  void Release() override {
-    calls.push_back("Release");
-    held = false;
-  }
+  void Hold() override { calls.push_back("Hold"); }
+  void Release() override { calls.push_back("Release"); }
 };
 
 }  // namespace orvane::testing

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "power/refusal_text.h"
 #include "tests/support/fakes.h"
 
 namespace orvane {
@@ -16,10 +17,8 @@ using testing::MemoryForm;
 using testing::MessageBox;
 using testing::RecordingPowerPlatform;
 
-constexpr char kRangePrompt[] = "Batas waktu : Minimal 5 Menit, Maksimal 240 Menit.";
-constexpr char kActionPrompt[] = "Silakan pilih salah satu tindakan yang harus dijalankan.";
-const MessageBox kRangeBox{kRangePrompt, 64, "Infromasi"};
-const MessageBox kActionBox{kActionPrompt, 64, "Orvane"};
+const MessageBox kRangeBox{"Batas waktu : Minimal 5 Menit, Maksimal 240 Menit.", 64, "Infromasi"};
+const MessageBox kActionBox{"Silakan pilih salah satu tindakan yang harus dijalankan.", 64, "Orvane"};
 
 class CountdownTest : public ::testing::Test {
  protected:
@@ -37,17 +36,15 @@ class CountdownTest : public ::testing::Test {
   void Ticks(int n) {
     for (int i = 0; i < n; ++i) countdown.Timer1_Timer();
   }
-  // Counting: both timers on and the three inputs locked; idle: the reverse, all five.
-  bool Counting(bool on) const {
-    return form.Enabled(Control::Timer1) == on && form.Enabled(Control::Timer2) == on &&
-           form.Enabled(Control::Text1) != on && form.Enabled(Control::Combo1) != on &&
-           form.Enabled(Control::Command1) != on;
+  // Counting: both timers on and the three inputs locked.
+  bool Running() const {
+    return form.Enabled(Control::Timer1) && form.Enabled(Control::Timer2) && !form.Enabled(Control::Text1) &&
+           !form.Enabled(Control::Combo1) && !form.Enabled(Control::Command1);
   }
-  bool Running() const { return Counting(true); }
-  bool Idle() const { return Counting(false); }
 };
 
-// Texts Start accepts, and the minutes they give.
+// Texts Start accepts, and the minutes they give. Start writes these, in this order, and nothing
+// else: no box, and the text left as it is.
 struct Accepted {
   const char* text;
   int minutes;
@@ -58,10 +55,11 @@ class StartAcceptsTest : public CountdownTest, public ::testing::WithParamInterf
 TEST_P(StartAcceptsTest, StoresRoundedMinutesAndLocksTheInputs) {
   Start(GetParam().text, 1);
   EXPECT_EQ(countdown.TargetMinutes(), GetParam().minutes);
-  EXPECT_TRUE(form.boxes.empty());
-  EXPECT_TRUE(Running());
-  EXPECT_EQ(form.Text(Control::Form1), CountdownCaption(GetParam().minutes, 0));
-  EXPECT_EQ(form.Text(Control::Text1), GetParam().text) << "a good Start leaves the text alone";
+  EXPECT_EQ(countdown.ActionMode(), 2) << "the list's second item restarts";
+  EXPECT_EQ(form.log, (std::vector<std::string>{
+                          "SetEnabled Timer1 on", "SetEnabled Timer2 on", "SetEnabled Text1 off",
+                          "SetEnabled Combo1 off", "SetEnabled Command1 off",
+                          "SetText Form1 \"Orvane (" + std::to_string(GetParam().minutes) + " - 0)\""}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, StartAcceptsTest,
@@ -71,61 +69,40 @@ INSTANTIATE_TEST_SUITE_P(Texts, StartAcceptsTest,
                                            Accepted{"&HF0", 240}, Accepted{"5.4", 5},
                                            Accepted{"2.4e2", 240}, Accepted{"&O5", 5}));
 
-// Texts Start refuses with the range message, whatever the action list says.
-class StartRefusesRangeTest : public CountdownTest, public ::testing::WithParamInterface<const char*> {};
+// Texts Start refuses with the range message, whatever the action list says; and a good number
+// with no action picked (any index but the list's three), refused with the action message.
+struct Refusal {
+  const char* text;
+  std::vector<std::int16_t> indexes;
+  MessageBox box;
+};
+std::ostream& operator<<(std::ostream& os, const Refusal& c) { return os << "'" << c.text << "'"; }
+Refusal Range(const char* text) { return {text, {1, -1}, kRangeBox}; }
+class StartRefusesTest : public CountdownTest, public ::testing::WithParamInterface<Refusal> {};
 
-TEST_P(StartRefusesRangeTest, ShowsTheRangeBoxAndResetsTheField) {
-  for (const std::int16_t index : std::initializer_list<std::int16_t>{1, -1}) {
+TEST_P(StartRefusesTest, ShowsOneBoxAndResetsTheField) {
+  for (const std::int16_t index : GetParam().indexes) {
     form.boxes.clear();
-    Start(GetParam(), index);
-    ASSERT_EQ(form.boxes, std::vector<MessageBox>{kRangeBox}) << "index " << index;
-    EXPECT_EQ(form.Text(Control::Text1), "0");
-    EXPECT_TRUE(Idle());
+    Start(GetParam().text, index);
+    ASSERT_EQ(form.boxes, std::vector<MessageBox>{GetParam().box}) << "index " << index;
     EXPECT_EQ(countdown.TargetMinutes(), 0);
-    EXPECT_EQ(form.Text(Control::Form1), "Orvane") << "a refusal leaves the caption alone";
-    EXPECT_EQ(form.log, (std::vector<std::string>{"MsgBox Infromasi", "SetText Text1 \"0\""}));
+    // The box, the field back to "0", and nothing else: the caption and the locks stay as they were.
+    EXPECT_EQ(form.log, (std::vector<std::string>{"MsgBox " + GetParam().box.title, "SetText Text1 \"0\""}));
   }
   EXPECT_TRUE(hold.calls.empty()) << "a refused Start holds nothing off";
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, StartRefusesRangeTest,
-                         ::testing::Values("4.99", "240.01", "0", "-10", "", "abc", "4.5e0",
-                                           "&HFFFF", "1e999", "-1e999", "&H100000000",
-                                           "99999999999999999999999999999999999", "&H" "FFFFFFFFFFFFFFFFFFFFFF"));
-
-TEST_F(CountdownTest, HugeTextIsRefusedByTheRange) {
-  Start(std::string(1'000'000, '9'), 0);
-  EXPECT_EQ(form.boxes, std::vector<MessageBox>{kRangeBox});
-  Start(std::string(1'000'000, '0') + "30", 0);
-  EXPECT_EQ(countdown.TargetMinutes(), 30) << "leading zeros are no trouble";
-}
-
-// Any index but the list's three refuses Start.
-TEST_F(CountdownTest, NoActionPickedRefusesAndStillResetsTheField) {
-  for (const std::int16_t index : std::initializer_list<std::int16_t>{-1, 3, 32767, -32768}) {
-    form.boxes.clear();
-    Start("30", index);
-    EXPECT_EQ(form.boxes, std::vector<MessageBox>{kActionBox}) << index;
-    EXPECT_EQ(form.Text(Control::Text1), "0");
-    EXPECT_TRUE(Idle());
-    EXPECT_EQ(countdown.TargetMinutes(), 0);
-  }
-}
-
-TEST_F(CountdownTest, StartWritesInTheGivenOrder) {
-  Start("30", 1);
-  EXPECT_EQ(form.log, (std::vector<std::string>{
-                          "SetEnabled Timer1 on", "SetEnabled Timer2 on", "SetEnabled Text1 off",
-                          "SetEnabled Combo1 off", "SetEnabled Command1 off",
-                          "SetText Form1 \"Orvane (30 - 0)\""}));
-  EXPECT_EQ(form.Text(Control::Label2), "0");
-  EXPECT_EQ(form.Text(Control::Label6), "");
-}
+INSTANTIATE_TEST_SUITE_P(Texts, StartRefusesTest,
+                         ::testing::Values(Range("4.99"), Range("240.01"), Range("0"), Range("-10"), Range(""),
+                                           Range("abc"), Range("4.5e0"), Range("&HFFFF"), Range("1e999"),
+                                           Range("-1e999"), Range("&H100000000"),
+                                           Range("99999999999999999999999999999999999"),
+                                           Range("&H" "FFFFFFFFFFFFFFFFFFFFFF"),
+                                           Refusal{"30", {-1, 3, 32767, -32768}, kActionBox}));
 
 TEST_F(CountdownTest, TicksCountToTheTargetAndRequestOnceThere) {
   Start("5", 0);
   for (int minute = 1; minute <= 7; ++minute) {
-    EXPECT_EQ(hold.held, minute <= 5) << "idle sleep held off until the request, minute " << minute;
     countdown.Timer1_Timer();
     EXPECT_EQ(form.Text(Control::Label2), std::to_string(minute));
     EXPECT_EQ(form.Text(Control::Form1), "Orvane (5 - " + std::to_string(minute) + ")");
@@ -137,9 +114,7 @@ TEST_F(CountdownTest, TicksCountToTheTargetAndRequestOnceThere) {
     }
   }
   EXPECT_EQ(std::count(platform.calls.begin(), platform.calls.end(), "ExitWindowsEx"), 1);
-  EXPECT_EQ(hold.calls, (std::vector<std::string>{"Hold", "Release"}));
   EXPECT_TRUE(Running()) << "timers and locks stay after the request";
-  EXPECT_TRUE(form.boxes.empty());
 }
 
 TEST_F(CountdownTest, StopResetsFromEitherState) {
@@ -153,80 +128,42 @@ TEST_F(CountdownTest, StopResetsFromEitherState) {
   form.log.clear();
   countdown.Command2_Click();
   EXPECT_EQ(form.log, stopLog);
-  EXPECT_FALSE(hold.held) << "Stop gives the idle-sleep hold back";
-  EXPECT_TRUE(Idle());
-  EXPECT_EQ(countdown.TargetMinutes(), 0);
   EXPECT_EQ(countdown.ElapsedMinutes(), 0);
-  EXPECT_EQ(countdown.ActionMode(), 2) << "Stop leaves the action code";
 
   form.log.clear();
   countdown.Command2_Click();  // while idle: the same effect
   EXPECT_EQ(form.log, stopLog);
-
-  Start("10", 2);
-  EXPECT_TRUE(hold.held) << "and taken again";
-  countdown.Timer1_Timer();
-  EXPECT_EQ(form.Text(Control::Form1), "Orvane (10 - 1)") << "a new Start counts from 0 again";
 }
 
-TEST_F(CountdownTest, CountHoldsAtItsLimitWithoutWriting) {
+// A refused request is reported once, in the error box with the platform's reason: no reset, no
+// retry. The count goes on past the target and holds at its limit without writing.
+TEST_F(CountdownTest, ARefusalIsReportedOnceAndTheCountHoldsAtItsLimit) {
   Start("5", 2);
-  platform.exitResult = {false, "Access is denied."};
+  platform.exitResult = {false, "A required privilege is not held by the client. (error 1314)"};
   Ticks(32767);
+  EXPECT_EQ(platform.exitFlags, 4u) << "log off, forced";
+  EXPECT_EQ(std::count(platform.calls.begin(), platform.calls.end(), "ExitWindowsEx"), 1);
+  EXPECT_EQ(form.boxes, (std::vector<MessageBox>{{RefusalText(0, platform.exitResult), 16, "Orvane"}}))
+      << "only the refusal at the target, its words for logging off";
   EXPECT_EQ(countdown.ElapsedMinutes(), 32767);
   EXPECT_EQ(form.Text(Control::Form1), "Orvane (5 - 32767)");
   form.log.clear();
   Ticks(3);
   EXPECT_EQ(countdown.ElapsedMinutes(), 32767);
   EXPECT_TRUE(form.log.empty()) << "the held tick writes nothing";
-  EXPECT_EQ(form.boxes.size(), 1u) << "only the refusal at the target";
+  EXPECT_TRUE(Running()) << "a refusal resets nothing";
   countdown.Command2_Click();
-  EXPECT_TRUE(Idle()) << "Stop still works";
+  EXPECT_EQ(form.Text(Control::Form1), "") << "Stop still works";
 }
 
-// Each list item: its action code, its forced flags at the target, and its words when the
-// platform refuses; a refusal is reported once, with the platform's reason, no reset, no retry.
-TEST_F(CountdownTest, EveryActionIsRequestedForcedAndARefusalReportedOnce) {
-  platform.exitResult = {false, "A required privilege is not held by the client. (error 1314)"};
-  const struct {
-    std::int16_t index, mode;
-    std::uint32_t flags;
-    const char* what;
-  } cases[] = {{0, 1, 5, "shut the computer down"}, {1, 2, 6, "restart the computer"}, {2, 0, 4, "log you off"}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE("index " + std::to_string(c.index));
-    countdown.Command2_Click();
-    form.boxes.clear();
-    platform.exitFlags = 0xFFFF;
-    Start("5", c.index);
-    EXPECT_EQ(countdown.ActionMode(), c.mode);
-    Ticks(6);
-    EXPECT_EQ(platform.exitFlags, c.flags);
-    ASSERT_EQ(form.boxes.size(), 1u);
-    EXPECT_EQ(form.boxes[0].style, 16);
-    EXPECT_EQ(form.boxes[0].title, "Orvane");
-    EXPECT_NE(form.boxes[0].prompt.find(c.what), std::string::npos) << form.boxes[0].prompt;
-    EXPECT_NE(form.boxes[0].prompt.find(platform.exitResult.reason), std::string::npos);
-    EXPECT_TRUE(Running());
-    EXPECT_EQ(form.Text(Control::Form1), "Orvane (5 - 6)");
-  }
-}
-
-TEST_F(CountdownTest, DotsCycleEverySecondAndStopEmptiesThem) {
+// The dots: one more each second, none after three (Stop empties them: its writes, above).
+TEST_F(CountdownTest, DotsCycleEverySecond) {
   Start("30", 0);
   const std::vector<std::string> cycle{".", "..", "...", "", ".", ".."};
   for (const auto& expected : cycle) {
     countdown.Timer2_Timer();
     EXPECT_EQ(form.Text(Control::Label6), expected);
   }
-  countdown.Command2_Click();
-  EXPECT_EQ(form.Text(Control::Label6), "");
-  form.SetText(Control::Label6, "ab");  // any caption but three characters gets one more dot
-  countdown.Timer2_Timer();
-  EXPECT_EQ(form.Text(Control::Label6), "ab.");
-  form.SetText(Control::Label6, "\xc3\xa9\xc3\xa9\xc3\xa9");  // three characters, six bytes
-  countdown.Timer2_Timer();
-  EXPECT_EQ(form.Text(Control::Label6), "");
 }
 
 struct FocusCase {
@@ -251,22 +188,6 @@ INSTANTIATE_TEST_SUITE_P(Texts, FocusTest,
                                            FocusCase{"0 min", ""}, FocusCase{"   ", ""}, FocusCase{" ", ""},
                                            FocusCase{"", ""}, FocusCase{"15", "15"},
                                            FocusCase{"0.5", "0.5"}, FocusCase{"-3", "-3"}));
-
-TEST_F(CountdownTest, StartFromAnEmptyFocusedFieldIsRefused) {
-  form.SetText(Control::Text1, "0");
-  countdown.Text1_GotFocus();
-  countdown.Text1_LostFocus();  // the click on Start takes the focus first
-  form.listIndex = 0;
-  countdown.Command1_Click();
-  EXPECT_EQ(form.boxes, std::vector<MessageBox>{kRangeBox});
-  EXPECT_EQ(form.Text(Control::Text1), "0");
-}
-
-TEST(CountdownCaption, PlainDecimal) {
-  EXPECT_EQ(CountdownCaption(30, 0), "Orvane (30 - 0)");
-  EXPECT_EQ(CountdownCaption(240, 32767), "Orvane (240 - 32767)");
-  EXPECT_EQ(CountdownCaption(-5, 7), "Orvane (-5 - 7)");
-}
 
 }  // namespace
 }  // namespace orvane

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -14,7 +13,6 @@ namespace orvane {
 namespace {
 
 using testing::MemoryForm;
-using testing::MessageBox;
 using testing::RecordingPowerPlatform;
 
 class Form1EventsTest : public ::testing::Test {
@@ -32,26 +30,7 @@ class Form1EventsTest : public ::testing::Test {
   void Ticks(Event tick, int n) {
     for (int i = 0; i < n; ++i) events.Handle(tick);
   }
-  long Count(const std::string& line) const { return std::count(form.log.begin(), form.log.end(), line); }
 };
-
-TEST_F(Form1EventsTest, LoadGreetsKeysTheColourAndPinsBeforeTheFirstFrame) {
-  events.Handle(Event::Form_Load);
-  EXPECT_EQ(form.boxes, (std::vector<MessageBox>{{"welCome :)", 48, "Velmo"}}));
-  EXPECT_EQ(form.log, (std::vector<std::string>{"MsgBox Velmo", "ApplyColorKey", "SetTop Form1 0"}));
-  EXPECT_EQ(form.top, 0);
-}
-
-TEST_F(Form1EventsTest, HoverColourFollowsTheLastMove) {
-  EXPECT_EQ(form.ForeColor(Control::Label7), kSysButtonText) << "design-time colour at first";
-  events.Handle(Event::Form_MouseMove);
-  EXPECT_EQ(form.ForeColor(Control::Label7), 0u);
-  Ticks(Event::Label7_MouseMove, 2);
-  EXPECT_EQ(form.ForeColor(Control::Label7), 255u);
-  events.Handle(Event::Form_MouseMove);
-  EXPECT_EQ(form.ForeColor(Control::Label7), 0u);
-  EXPECT_EQ(Count("SetForeColor Label7 255"), 2) << "written on every event, changed or not";
-}
 
 // What happens to the events that arrive while a procedure waits in a message box, by the box.
 struct WhileABoxIsOpen {
@@ -59,8 +38,6 @@ struct WhileABoxIsOpen {
   std::function<void(Form1EventsTest&)> openBox;  // runs the procedure that shows the box
   std::vector<Event> arriving;                    // delivered while the box is open
   std::vector<std::string> logAfterTheBox;        // what ran once the box had closed
-  int exitRequests;
-  bool ended;
 };
 
 class BoxTest : public Form1EventsTest, public ::testing::WithParamInterface<WhileABoxIsOpen> {};
@@ -77,20 +54,13 @@ TEST_P(BoxTest, NothingNestsAndNoMinuteIsLost) {
   ASSERT_NE(boxClosedAt, 0u) << "no box was shown";
   const std::vector<std::string> after(form.log.begin() + static_cast<long>(boxClosedAt), form.log.end());
   EXPECT_EQ(after, row.logAfterTheBox);
-  EXPECT_EQ(static_cast<int>(std::count(platform.calls.begin(), platform.calls.end(), "ExitWindowsEx")),
-            row.exitRequests);
-  EXPECT_EQ(events.Ended(), row.ended);
+  EXPECT_FALSE(events.Ended());
 }
 
 const auto kStartAndRefuseAtTarget = [](Form1EventsTest& t) {
   t.platform.exitResult = {false, "refused"};
   t.Start("5", 1);
   t.Ticks(Event::Timer1_Timer, 5);  // the fifth asks, is refused, and says so in a box
-};
-const auto kCountdownThenClose = [](Form1EventsTest& t) {
-  t.Start("5", 0);
-  t.Ticks(Event::Timer1_Timer, 3);
-  t.events.Handle(Event::Label7_Click);
 };
 
 INSTANTIATE_TEST_SUITE_P(
@@ -100,20 +70,15 @@ INSTANTIATE_TEST_SUITE_P(
                         {Event::Timer1_Timer, Event::Timer2_Timer, Event::Timer1_Timer,
                          Event::Command2_Click, Event::Form_MouseMove},
                         {"SetText Label2 \"6\"", "SetText Form1 \"Orvane (5 - 6)\"",
-                         "SetText Label2 \"7\"", "SetText Form1 \"Orvane (5 - 7)\""},
-                        1, false},
+                         "SetText Label2 \"7\"", "SetText Form1 \"Orvane (5 - 7)\""}},
         WhileABoxIsOpen{"ThePinIsDoneOnceAfterTheWelcome",
                         [](Form1EventsTest& t) { t.events.Handle(Event::Form_Load); },
                         {Event::wktats_Timer, Event::Form_Moved, Event::wktats_Timer},
-                        {"ApplyColorKey", "SetTop Form1 0"}, 0, false},
+                        {"ApplyColorKey", "SetTop Form1 0"}},
         WhileABoxIsOpen{"RefusedStartDropsClicksAndFocus",
                         [](Form1EventsTest& t) { t.Start("4", 0); },
                         {Event::Command1_Click, Event::Text1_GotFocus, Event::Timer2_Timer},
-                        {"SetText Text1 \"0\""}, 0, false},
-        WhileABoxIsOpen{"AfterCloseNoTickAndNoRequestEvenPastTheTarget", kCountdownThenClose,
-                        {Event::Timer1_Timer, Event::Timer1_Timer, Event::Timer1_Timer,
-                         Event::wktats_Timer, Event::Form_Moved, Event::Timer2_Timer},
-                        {"EndProgram"}, 0, true}),
+                        {"SetText Text1 \"0\""}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // However the program ends, by the Close label, closed from outside, or by the front end outside
@@ -138,7 +103,6 @@ TEST_P(EndTest, NothingRunsAfterTheEnd) {
   }
   EXPECT_EQ(form.log, GetParam().log);
   EXPECT_TRUE(platform.calls.empty());
-  EXPECT_EQ(events.countdown().ElapsedMinutes(), 3);
   EXPECT_EQ(hold.calls, (std::vector<std::string>{"Hold", "Release"}));
 }
 
@@ -153,7 +117,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 // The system's move holds the press until the button is released: ticks, dots and the pin run
-// during it, at once, and reach the target.
+// during it, at once, and reach the target (and a tick after it counts as ever: the Wine suite's
+// tick_during_drag).
 TEST_F(Form1EventsTest, TicksDotsAndThePinRunDuringAMove) {
   Start("5", 2);
   Ticks(Event::Timer1_Timer, 4);
@@ -168,15 +133,11 @@ TEST_F(Form1EventsTest, TicksDotsAndThePinRunDuringAMove) {
   events.Handle(Event::Form_MouseDown);
   EXPECT_EQ(form.Text(Control::Label6), ".");
   EXPECT_EQ(events.countdown().ElapsedMinutes(), 5);
-  // A tick after the move is handled as ever.
-  events.Handle(Event::Timer1_Timer);
-  EXPECT_EQ(events.countdown().ElapsedMinutes(), 6);
 }
 
-// Focus procedures answer moves between the window's own controls only.
+// Focus procedures answer moves between the window's own controls only (the field entered from
+// outside: the Qt test eventsReachTheirProcedures, through Qt's focus reasons).
 TEST_F(Form1EventsTest, FocusFromOrToOutsideTheWindowRunsNoProcedure) {
-  events.Handle(Event::Text1_GotFocus, FocusPeer::OutsideWindow);
-  EXPECT_EQ(form.Text(Control::Text1), "0");
   events.Handle(Event::Text1_GotFocus, FocusPeer::InsideWindow);
   EXPECT_EQ(form.Text(Control::Text1), "");
   events.Handle(Event::Text1_LostFocus, FocusPeer::OutsideWindow);
@@ -191,7 +152,7 @@ TEST_F(Form1EventsTest, AnErrorInAProcedureEndsTheProgramThroughTheErrorPath) {
   events.Handle(Event::Label7_Click);
   EXPECT_EQ(form.log.back(), "EndWithError Label7_Click: the box could not be shown");
   EXPECT_TRUE(events.Ended());
-  EXPECT_FALSE(hold.held);
+  EXPECT_EQ(hold.calls, (std::vector<std::string>{"Hold", "Release"}));
   form.log.clear();
   Ticks(Event::Timer1_Timer, 5);
   EXPECT_TRUE(form.log.empty());

@@ -7,19 +7,6 @@
 namespace orvane {
 namespace {
 
-// The focus order the front ends use must agree with the table's tab indexes.
-TEST(LayoutTest, TabOrderFollowsTheTabIndexes) {
-  int last = -1;
-  for (Control c : layout::TabOrder()) {
-    const layout::ControlLayout* entry = layout::Find(c);
-    ASSERT_NE(entry, nullptr) << ControlName(c);
-    EXPECT_GT(entry->tabIndex, last) << ControlName(c);
-    last = entry->tabIndex;
-    EXPECT_NE(entry->kind, layout::Kind::Label);
-  }
-  EXPECT_EQ(layout::TabOrder().size(), 4u);
-}
-
 TEST(LayoutTest, EveryControlOnceAndInsideTheClientArea) {
   std::set<Control> seen;
   for (const auto& s : layout::kControls) {
@@ -29,8 +16,6 @@ TEST(LayoutTest, EveryControlOnceAndInsideTheClientArea) {
     EXPECT_LE(s.box.x + s.box.w, layout::kClientWidth) << ControlName(s.id);
     EXPECT_LE(s.box.y + s.box.h, layout::kClientHeight) << ControlName(s.id);
   }
-  EXPECT_EQ(layout::Find(Control::Form1), nullptr);
-  EXPECT_EQ(layout::Find(Control::Timer1), nullptr);
 }
 
 // Only the key itself moves, and only by one step; every other colour is drawn as it is.

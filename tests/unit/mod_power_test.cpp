@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -27,11 +26,6 @@ TEST_P(ExitFlagsTest, ModeAndForceGiveTheFlags) {
   const FlagsCase& c = GetParam();
   EXPECT_EQ(ExitFlags(0, c.mode), c.unforced);
   for (const std::int16_t force : std::initializer_list<std::int16_t>{-1, 1, 2, 32767, -32768}) EXPECT_EQ(ExitFlags(force, c.mode), c.forced) << force;
-
-  RecordingPowerPlatform platform;
-  ModPower(platform).RequestPowerAction(-1, c.mode);
-  EXPECT_EQ(platform.exitFlags, c.forced);
-  EXPECT_EQ(platform.exitReserved, 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, ExitFlagsTest,
@@ -40,7 +34,9 @@ INSTANTIATE_TEST_SUITE_P(Modes, ExitFlagsTest,
                                            FlagsCase{32767, 0, 4}, FlagsCase{-32768, 0, 4}));
 
 // On NT the privilege is enabled before the request, whose answer (here a refusal with the
-// platform's reason) is handed back as it came.
+// platform's reason) is handed back as it came. The arguments each call hands the system are
+// checked where they reach it, by the Wine suite's recorder on every request; here, what one
+// call hands on to the next.
 TEST(ModPowerTest, OnNtEnablesThePrivilegeBeforeTheRequest) {
   RecordingPowerPlatform platform;
   platform.exitResult = {false, "Access is denied. (error 5)"};
@@ -51,20 +47,9 @@ TEST(ModPowerTest, OnNtEnablesThePrivilegeBeforeTheRequest) {
             (std::vector<std::string>{"GetVersionExA", "GetCurrentProcess", "OpenProcessToken",
                                       "LookupPrivilegeValueA", "AdjustTokenPrivileges",
                                       "CloseHandle", "ExitWindowsEx"}));
-  EXPECT_EQ(platform.versionRecordSize, 148u);
-  EXPECT_EQ(platform.desiredAccess, 0x28u);
-  EXPECT_EQ(platform.systemName, "");
-  EXPECT_EQ(platform.privilegeName, "SeShutdownPrivilege");
   EXPECT_EQ(platform.adjustedToken, platform.tokenToHand);
-  EXPECT_FALSE(platform.disableAll);
-  EXPECT_EQ(platform.newState.PrivilegeCount, 1u);
   EXPECT_EQ(platform.newState.Privileges[0].Luid_, platform.luidToHand);
-  EXPECT_EQ(platform.newState.Privileges[0].Attributes, 2u);
-  EXPECT_EQ(platform.newState.Privileges[1].Attributes, 0u) << "the second entry stays empty";
-  EXPECT_EQ(platform.bufferLength, 16u);
-  EXPECT_EQ(platform.returnLengthIn, 4u);
   EXPECT_EQ(platform.closed, std::vector<TokenHandle>{platform.tokenToHand}) << "token closed once";
-  EXPECT_EQ(platform.exitFlags, 6u);
 }
 
 TEST(ModPowerTest, WithoutNtSkipsThePrivilegeButStillAsks) {
@@ -76,16 +61,11 @@ TEST(ModPowerTest, WithoutNtSkipsThePrivilegeButStillAsks) {
     RecordingPowerPlatform platform;
     platform.platformId = c.platformId;
     platform.versionSucceeds = c.versionSucceeds;
-    ModPower power(platform);
-    EXPECT_EQ(power.IsWinNT(), 0);
-    platform.calls.clear();
-    power.RequestPowerAction(0, 1);
+    ModPower(platform).RequestPowerAction(0, 1);
     EXPECT_EQ(platform.calls, (std::vector<std::string>{"GetVersionExA", "ExitWindowsEx"}))
         << "platform id " << c.platformId;
     EXPECT_EQ(platform.exitFlags, 1u);
   }
-  RecordingPowerPlatform nt;
-  EXPECT_EQ(ModPower(nt).IsWinNT(), -1);
 }
 
 TEST(ModPowerTest, PrivilegeFailuresAreSilentAndTheRequestFollows) {

@@ -21,7 +21,8 @@ SessionSeen Tty(const char* path) { return {path, kUs, "tty", ""}; }
 // terminal the user started a second X server, such as a VNC server's.
 SessionSeen XServer(const char* path, const char* display = "") { return {path, kUs, "x11", display, true}; }
 
-// The sessions logind named, where we run, and the session that is ended ("" for none).
+// The sessions logind named, where we run, and the session that is ended ("" for none); the
+// plainest cases run against the mock logind: the Qt suite's platform_finds_the_session_to_end.
 struct ChoiceCase {
   const char* name;
   std::vector<SessionSeen> seen;
@@ -42,20 +43,15 @@ TEST_P(SessionChoiceTest, EndsOnlyASessionWhereWeRun) {
 INSTANTIATE_TEST_SUITE_P(
     Sessions, SessionChoiceTest,
     ::testing::Values(
-        ChoiceCase{"OurX11Display", {X11("/s/1", ":0")}, ":0", false, "/s/1"},
         ChoiceCase{"OursAfterAnotherOne", {X11("/s/1", ":0"), X11("/s/2", ":1")}, ":1", false, "/s/2"},
-        ChoiceCase{"XForwardedOverSsh", {X11("/s/1", ":0")}, "localhost:10.0", false, ""},
         ChoiceCase{"SecondXServerBesideTheDesktop", {X11("/s/1", ":0")}, ":1", false, ""},
         ChoiceCase{"ForwardedFromInsideAWaylandSession", {X11("/s/1", ":0")}, "localhost:10.0", true, ""},
         ChoiceCase{"XWaylandInAWaylandSession", {Tty("/s/3"), Wayland("/s/1")}, ":0", true, "/s/1"},
         ChoiceCase{"OurDisplayBeforeTheWaylandOne", {Wayland("/s/1"), X11("/s/2", ":1")}, ":1", true, "/s/2"},
-        ChoiceCase{"WaylandSessionButNoWaylandHere", {Wayland("/s/1")}, ":1", false, ""},
-        ChoiceCase{"AnotherUsersSessionOnOurDisplay", {X11("/s/1", ":0", kOther)}, ":0", false, ""},
         ChoiceCase{"AnotherUsersWaylandSession", {Wayland("/s/1", kOther)}, ":0", true, ""},
         ChoiceCase{"TextConsoleOnly", {Tty("/s/1")}, ":0", true, ""},
         ChoiceCase{"NoSessionFound", {}, ":0", true, ""},
         ChoiceCase{"ConsoleLoginRunningOurXServer", {Tty("/s/2"), XServer("/s/1")}, ":0", false, "/s/1"},
-        ChoiceCase{"ConsoleLoginWithXElsewhere", {X11("/s/1", "")}, ":1", false, ""},
         ChoiceCase{"VncServerStartedFromTheDesktop", {XServer("/s/1", ":0")}, ":1", false, ""},
         ChoiceCase{"NoDisplayMatchesAnEmptyOne", {X11("/s/1", "")}, "", false, ""}),
     [](const ::testing::TestParamInfo<ChoiceCase>& info) { return std::string(info.param.name); });
