@@ -32,6 +32,14 @@ INSTANTIATE_TEST_SUITE_P(
                     "Access is denied. (error 5)"},
         RefusalCase{1, {false, "", RefusalCause::Other},
                     "Orvane could not shut the computer down: the system refused the request."},
+        RefusalCase{2, {false, "Reboot: org.freedesktop.login1.BlockedByInhibitorLock: x", RefusalCause::Inhibited},
+                    "Orvane could not restart the computer: an application that is running holds it back.\n\n"
+                    "Reboot: org.freedesktop.login1.BlockedByInhibitorLock: x"},
+        RefusalCase{0, {false, "", RefusalCause::NoLoginManager},
+                    "Orvane could not log you off: the login manager, which carries such requests out, is not running."},
+        RefusalCase{2, {false, "", RefusalCause::NotAsked, 4},
+                    "Orvane could not restart the computer: the login manager did not answer within 4 seconds, so "
+                    "nothing was asked of it."},
         RefusalCase{7, {false, "GetSession: no", RefusalCause::NoSession},
                     "Orvane could not log you off: it found no login session of yours to end.\n\nGetSession: no"},
         RefusalCase{2, {false, "Reboot: org.freedesktop.DBus.Error.Timeout: Connection timed out", RefusalCause::NoAnswer, 4},
