@@ -797,14 +797,14 @@ const std::map<std::string, Verb> kVerbs{
        if (!AssignProcessToJobObject(job, process.hProcess) || !Inject(process.hProcess, dll)) {
          std::printf("FAIL %s did not load into the program (error %lu)\n", a[1].c_str(), GetLastError());
          TerminateProcess(process.hProcess, 3);
-         std::exit(3);
+         std::exit(3);  // NOLINT(concurrency-mt-unsafe): the probe runs one thread
        }
        ResumeThread(process.hThread);
        WaitForSingleObject(process.hProcess, INFINITE);
        DWORD status = 0;
        GetExitCodeProcess(process.hProcess, &status);
        std::fflush(stdout);
-       std::exit(static_cast<int>(status));
+       std::exit(static_cast<int>(status));  // NOLINT(concurrency-mt-unsafe): one thread
      }}},
     {"shot", {"|FILE  the whole screen as a 24-bit BMP", [](const Args& a) {
        const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
