@@ -12,20 +12,14 @@ app_pid=
 form=
 
 log() { echo "  $*"; }
-# spawn VAR COMMAND...: COMMAND in the background, its PID in $VAR and among the suite's; reap
-# VAR: ends it and waits for it.
+# spawn VAR COMMAND...: COMMAND in the background, its PID in $VAR and among the suite's
+# (e2e.sh's stop_pid VAR ends it).
 spawn() {
   local var=$1
   shift
   "$@" &
   printf -v "$var" %s $!
   pids+=($!)
-}
-reap() {
-  [ -n "${!1}" ] || return 0
-  kill "${!1}" 2>/dev/null
-  wait "${!1}" 2>/dev/null
-  printf -v "$1" %s ''
 }
 
 # start_app [ARG...]: the arguments go to the program. Its clock runs $speed (60) times as fast;
@@ -46,7 +40,7 @@ start_app() {
     ${app_a11y:+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1} ${app_env[@]+"${app_env[@]}"} \
     "$BIN" "$@" >"$work/app.log" 2>&1
 }
-stop_app() { reap app_pid; }
+stop_app() { stop_pid app_pid; }
 # step_clock MINUTES: the clock of a program started with speed=step, that many minutes ahead; a
 # timer of it that falls due ticks once.
 step_clock() {
@@ -115,7 +109,7 @@ open_cover() {
   cover=$(visible '^cover$')
   xdotool windowactivate --sync "$cover" 2>/dev/null
 }
-close_cover() { reap cover_pid; }
+close_cover() { stop_pid cover_pid; }
 # second_start_comes_forward COVER: with the form covered by the window COVER, a second start
 # ends at once, with status 0, no welcome box and no window; the form comes over COVER and has
 # the keyboard.
