@@ -186,6 +186,7 @@ pack_deb() { (cd "$1" && cpack -G DEB -B "$work/deb"); }
 start_display() {
   local size=${1:-1024x768}
   shift || true
+  rm -f "$work/display"  # emptied by Xvfb only once it runs: until then the last one's number
   Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp "$@" 3>"$work/display" >"$work/xvfb.log" 2>&1 &
   pids+=($!)
   xvfb_pid=$!
