@@ -50,7 +50,6 @@ def main(metainfo, version, home):
         ('url-homepage-missing', "url[@type='homepage']", lambda e: text(e) == home),
         ('developer-info-missing, appstream-missing-developer-name', 'developer/name', text),
         ('developer-id-missing, developer-id-invalid', 'developer', developer_id),
-        ('screenshot-default-missing', "screenshots/screenshot[@type='default']", lambda e: True),
         ('screenshot-image-no-source', 'screenshots/screenshot',
          lambda e: e.find("image[@type='source']") is not None),
         ('releases-info-missing, release-time-missing', 'releases/release',
