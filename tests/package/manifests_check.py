@@ -24,12 +24,10 @@ fault = faults.append
 SETUP_NSI = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'window', 'win32',
                          'dist', 'setup.nsi')
 # winget's answers to an installer's exit code (ExpectedReturnCodes.ReturnResponse).
-RETURN_RESPONSES = {
-    'packageInUse', 'packageInUseByApplication', 'installInProgress', 'fileInUse',
-    'missingDependency', 'diskFull', 'insufficientMemory', 'invalidParameter', 'noNetwork',
-    'contactSupport', 'rebootRequiredToFinish', 'rebootRequiredForInstall', 'rebootInitiated',
-    'cancelledByUser', 'alreadyInstalled', 'downgrade', 'blockedByPolicy', 'systemNotSupported',
-    'custom'}
+RETURN_RESPONSES = set('''packageInUse packageInUseByApplication installInProgress fileInUse
+    missingDependency diskFull insufficientMemory invalidParameter noNetwork contactSupport
+    rebootRequiredToFinish rebootRequiredForInstall rebootInitiated cancelledByUser alreadyInstalled
+    downgrade blockedByPolicy systemNotSupported custom'''.split())
 
 
 def exe_version(path):
