@@ -19,17 +19,12 @@ def text(element):
     return (element.text or '').strip()
 
 
-def shown(element):
-    return text(element) or ' '.join(f'{k}="{v}"' for k, v in element.attrib.items()) or '(empty)'
-
-
 def colour(element):
     return re.fullmatch(r'#[0-9a-fA-F]{6}', text(element))
 
 
 def main(metainfo, version, home):
     component = ET.parse(metainfo).getroot()
-    cid = text(component.find('id'))
     # A screenshot is served from the release's tag, so that the catalogue shows the program as
     # that release draws it; the file must be in the tree to be there at the tag.
     shots = f"https://raw.githubusercontent.com/{home.removeprefix('https://github.com/')}/v{version}/"
@@ -49,7 +44,7 @@ def main(metainfo, version, home):
         ('metainfo-missing-component-type', '.', lambda e: e.get('type') == 'desktop-application'),
         ('appstream-missing-project-license', 'project_license', text),
         ('metainfo-launchable-tag-wrong-value', "launchable[@type='desktop-id']",
-         lambda e: text(e) == cid + '.desktop'),
+         lambda e: text(e) == text(component.find('id')) + '.desktop'),
         ('appstream-missing-categories', 'categories/category', text),
         ('content-rating-missing', 'content_rating', lambda e: e.get('type')),
         ('metainfo-missing-screenshots, screenshot-media-url-not-secure',
@@ -74,7 +69,7 @@ def main(metainfo, version, home):
         found = component.findall(path)
         if not found or not all(holds(e) for e in found):
             broken += 1
-            print(f'{rule}: {path}: ' + ('; '.join(shown(e) for e in found) or 'none'))
+            print(f'{rule}: {path}: ' + ('; '.join(text(e) or str(e.attrib) for e in found) or 'none'))
     return 1 if broken else 0
 
 

@@ -21,8 +21,7 @@ import yaml
 
 faults = []
 fault = faults.append
-SETUP_NSI = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'window', 'win32',
-                         'dist', 'setup.nsi')
+SETUP_NSI = os.path.join(os.path.dirname(os.path.abspath(__file__)), '../../window/win32/dist/setup.nsi')
 # winget's answers to an installer's exit code (ExpectedReturnCodes.ReturnResponse).
 RETURN_RESPONSES = set('''packageInUse packageInUseByApplication installInProgress fileInUse
     missingDependency diskFull insufficientMemory invalidParameter noNetwork contactSupport
@@ -31,8 +30,7 @@ RETURN_RESPONSES = set('''packageInUse packageInUseByApplication installInProgre
 
 
 def exe_version(path):
-    """The product version in the fixed part of a Windows program's version block, as
-    "major.minor.patch" (the fourth number must be 0)."""
+    """A Windows program's product version from its fixed version block, as "major.minor.patch"."""
     data = open(path, 'rb').read()
     at = data.find(struct.pack('<I', 0xFEEF04BD))
     if at < 0:
@@ -81,12 +79,10 @@ def main(top):
         fault(f'winget folder {wdir} is not manifests/{publisher[0].lower()}/{publisher}/{name}/{version}')
     # Each kind of file: its name, and the fields it must fill beside the four that all three fill
     # and that are held to their values below.
-    required = {
-        'version': (f'{ident}.yaml', ['DefaultLocale']),
-        'installer': (f'{ident}.installer.yaml', ['Installers']),
-        'defaultLocale': (f'{ident}.locale.*.yaml',
-                          ['PackageLocale', 'Publisher', 'PackageName', 'License', 'ShortDescription']),
-    }
+    required = {'version': (f'{ident}.yaml', ['DefaultLocale']),
+                'installer': (f'{ident}.installer.yaml', ['Installers']),
+                'defaultLocale': (f'{ident}.locale.*.yaml',
+                                  ['PackageLocale', 'Publisher', 'PackageName', 'License', 'ShortDescription'])}
     docs = {}
     for kind, (pattern, fields) in required.items():
         found = glob.glob(os.path.join(wdir, pattern))
@@ -94,8 +90,7 @@ def main(top):
             fault(f'winget: no {pattern.replace("*", "?")}')
             continue
         text = open(found[0], encoding='utf-8').read()
-        doc = yaml.safe_load(text)
-        docs[kind] = doc
+        docs[kind] = doc = yaml.safe_load(text)
         missing = [f for f in fields if doc.get(f) in (None, '', [])]
         if missing:
             fault(f'winget {kind}: missing {missing}')
