@@ -21,29 +21,22 @@ import yaml
 
 faults = []
 fault = faults.append
-SETUP_NSI = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'window', 'win32',
-                         'dist', 'setup.nsi')
+SETUP_NSI = os.path.join(os.path.dirname(os.path.abspath(__file__)), '../../window/win32/dist/setup.nsi')
 # winget's answers to an installer's exit code (ExpectedReturnCodes.ReturnResponse).
-RETURN_RESPONSES = {
-    'packageInUse', 'packageInUseByApplication', 'installInProgress', 'fileInUse',
-    'missingDependency', 'diskFull', 'insufficientMemory', 'invalidParameter', 'noNetwork',
-    'contactSupport', 'rebootRequiredToFinish', 'rebootRequiredForInstall', 'rebootInitiated',
-    'cancelledByUser', 'alreadyInstalled', 'downgrade', 'blockedByPolicy', 'systemNotSupported',
-    'custom'}
+RETURN_RESPONSES = set('''packageInUse packageInUseByApplication installInProgress fileInUse
+    missingDependency diskFull insufficientMemory invalidParameter noNetwork contactSupport
+    rebootRequiredToFinish rebootRequiredForInstall rebootInitiated cancelledByUser alreadyInstalled
+    downgrade blockedByPolicy systemNotSupported custom'''.split())
 
 
 def exe_version(path):
-    """The product version in the fixed part of a Windows program's version block, as
-    "major.minor.patch" (the fourth number must be 0)."""
+    """A Windows program's product version from its fixed version block, as "major.minor.patch"."""
     data = open(path, 'rb').read()
     at = data.find(struct.pack('<I', 0xFEEF04BD))
     if at < 0:
         return None
     ms, ls = struct.unpack_from('<II', data, at + 16)
-    numbers = [ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF]
-    if numbers[3]:
-        return None
-    return '.'.join(map(str, numbers[:3]))
+    return None if ls & 0xFFFF else f'{ms >> 16}.{ms & 0xFFFF}.{ls >> 16}'
 
 
 def nsi_define(text, name):
@@ -52,26 +45,21 @@ def nsi_define(text, name):
 
 
 def main(top):
-    exes, setups = {}, {}
-    for path in glob.glob(os.path.join(top, 'Orvane-*-x*.exe')):
-        found = re.search(r'-(x64|x86)(-setup)?\.exe$', path)
-        if found:
-            (setups if found.group(2) else exes)[found.group(1)] = path
-    if sorted(exes) != ['x64', 'x86'] or sorted(setups) != ['x64', 'x86']:
-        fault(f'want Orvane-VERSION-x64.exe, -x86.exe, -x64-setup.exe and -x86-setup.exe in {top}, '
-              f'found exes {sorted(exes)}, installers {sorted(setups)}')
-        return
-    sha, setup_sha = ({a: hashlib.sha256(open(p, 'rb').read()).hexdigest() for a, p in files.items()}
-                      for files in (exes, setups))
-    versions = {exe_version(p) for p in exes.values()}
-    if len(versions) != 1 or None in versions:
-        fault(f'the two exes carry versions {versions}')
+    exes = glob.glob(os.path.join(top, 'Orvane-*-x??.exe'))
+    versions = {exe_version(p) for p in exes}
+    if len(exes) != 2 or len(versions) != 1 or None in versions:
+        fault(f'want the x64 and x86 exes of one version in {top}, found {exes} of versions {versions}')
         return
     version = versions.pop()
-    names, setup_names = ({a: os.path.basename(p) for a, p in files.items()} for files in (exes, setups))
-    if any(n != f'Orvane-{version}-{a}.exe' for a, n in names.items()) or \
-            any(n != f'Orvane-{version}-{a}-setup.exe' for a, n in setup_names.items()):
-        fault(f'file names {names} {setup_names} do not carry the program version {version}')
+    # The release's files, named for the program version that the exes carry.
+    names, setup_names = ({a: f'Orvane-{version}-{a}{end}' for a in ('x64', 'x86')}
+                          for end in ('.exe', '-setup.exe'))
+    try:
+        sha, setup_sha = ({a: hashlib.sha256(open(os.path.join(top, n), 'rb').read()).hexdigest()
+                           for a, n in files.items()} for files in (names, setup_names))
+    except OSError as e:
+        fault(f'{e}: the file names do not carry the program version {version}')
+        return
 
     def https_to(url, name, what):
         if not (isinstance(url, str) and url.startswith('https://') and len(url) <= 2048):
@@ -89,13 +77,12 @@ def main(top):
     ident = f'{publisher}.{name}'
     if letter != publisher[0].lower() or folder_version != version:
         fault(f'winget folder {wdir} is not manifests/{publisher[0].lower()}/{publisher}/{name}/{version}')
-    # Each kind of file: its name, the fields it must fill beside those that all three fill.
-    required = {
-        'version': (f'{ident}.yaml', ['DefaultLocale']),
-        'installer': (f'{ident}.installer.yaml', ['Installers']),
-        'defaultLocale': (f'{ident}.locale.*.yaml',
-                          ['PackageLocale', 'Publisher', 'PackageName', 'License', 'ShortDescription']),
-    }
+    # Each kind of file: its name, and the fields it must fill beside the four that all three fill
+    # and that are held to their values below.
+    required = {'version': (f'{ident}.yaml', ['DefaultLocale']),
+                'installer': (f'{ident}.installer.yaml', ['Installers']),
+                'defaultLocale': (f'{ident}.locale.*.yaml',
+                                  ['PackageLocale', 'Publisher', 'PackageName', 'License', 'ShortDescription'])}
     docs = {}
     for kind, (pattern, fields) in required.items():
         found = glob.glob(os.path.join(wdir, pattern))
@@ -103,23 +90,19 @@ def main(top):
             fault(f'winget: no {pattern.replace("*", "?")}')
             continue
         text = open(found[0], encoding='utf-8').read()
-        doc = yaml.safe_load(text)
-        docs[kind] = doc
-        missing = [f for f in ['PackageIdentifier', 'PackageVersion', *fields, 'ManifestType',
-                               'ManifestVersion'] if doc.get(f) in (None, '', [])]
+        docs[kind] = doc = yaml.safe_load(text)
+        missing = [f for f in fields if doc.get(f) in (None, '', [])]
         if missing:
             fault(f'winget {kind}: missing {missing}')
-        if doc.get('ManifestType') != kind:
-            fault(f'winget {kind}: ManifestType {doc.get("ManifestType")!r}')
+        for field, want in (('ManifestType', kind), ('PackageIdentifier', ident), ('PackageVersion', version)):
+            if str(doc.get(field)) != want:
+                fault(f'winget {kind}: {field} {doc.get(field)!r}, want {want!r}')
         mv = str(doc.get('ManifestVersion'))
         schema = f'# yaml-language-server: $schema=https://aka.ms/winget-manifest.{kind}.{mv}.schema.json'
         if text.splitlines()[0] != schema:
             fault(f'winget {kind}: first line is not {schema!r}')
-        if doc.get('PackageIdentifier') != ident or str(doc.get('PackageVersion')) != version:
-            fault(f'winget {kind}: {doc.get("PackageIdentifier")} {doc.get("PackageVersion")}, '
-                  f'want {ident} {version}')
     if len(docs) == 3:
-        if len({str(d['ManifestVersion']) for d in docs.values()}) != 1:
+        if len({str(d.get('ManifestVersion')) for d in docs.values()}) != 1:
             fault('winget: the three files name different manifest versions')
         locale = docs['defaultLocale']
         if locale.get('PackageLocale') != docs['version'].get('DefaultLocale'):
@@ -142,8 +125,7 @@ def main(top):
                        ('architecture', bool), ('shortcuts', bool), ('checkver', bool), ('autoupdate', bool)):
         if not scoop.get(key) or not holds(scoop[key]):
             fault(f'scoop: {key} {scoop.get(key)!r}')
-    bits = {'64bit': 'x64', '32bit': 'x86'}
-    for key, arch in bits.items():
+    for key, arch in {'64bit': 'x64', '32bit': 'x86'}.items():
         entry = (scoop.get('architecture') or {}).get(key) or {}
         https_to(entry.get('url'), names[arch], f'scoop {key}')
         if str(entry.get('hash', '')).lower() != sha[arch]:
@@ -171,13 +153,8 @@ def check_winget_installers(inst, sha, names, https_to):
     display_name = re.search(r'^\s*WriteRegStr HKCU "\$\{KEY\}" "DisplayName" "([^"]*)"', nsi, re.M)
     arp_want = {'ProductCode': product_code, 'Publisher': nsi_define(nsi, 'PUBLISHER'),
                 'DisplayName': display_name and display_name.group(1)}
-    want = {
-        'InstallerType': 'nullsoft',
-        'Scope': 'user',
-        'InstallerSwitches': {'Silent': '/S', 'SilentWithProgress': '/S'},
-        'UpgradeBehavior': 'install',
-        'ProductCode': product_code,
-    }
+    want = {'InstallerType': 'nullsoft', 'Scope': 'user', 'UpgradeBehavior': 'install',
+            'InstallerSwitches': {'Silent': '/S', 'SilentWithProgress': '/S'}, 'ProductCode': product_code}
     if not key.startswith('Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\') or \
             not 1 <= len(product_code) <= 255 or not (in_use or '').isdigit() or \
             None in arp_want.values():
