@@ -8,8 +8,6 @@
 namespace orvane {
 namespace {
 
-using testing::MemoryForm;
-
 // A property a control lacks is a run-time error: the front end is never asked, and the program
 // ends through the unhandled-error path, naming the procedure.
 TEST(PropertyTest, OnlyTheControlsThatHaveItAnswer) {
@@ -24,7 +22,7 @@ TEST(PropertyTest, OnlyTheControlsThatHaveItAnswer) {
               {Control::Timer1, Property::ForeColor, false}};
   for (const auto& row : rows) {
     SCOPED_TRACE(ControlName(row.control));
-    MemoryForm form;
+    testing::MemoryForm form;
     CheckedControls checked(form);
     const auto access = [&] {
       switch (row.property) {

@@ -14,17 +14,15 @@
 namespace orvane {
 namespace {
 
-using testing::MemoryForm;
 using testing::MessageBox;
-using testing::RecordingPowerPlatform;
 
 const MessageBox kRangeBox{"Batas waktu : Minimal 5 Menit, Maksimal 240 Menit.", 64, "Infromasi"};
 const MessageBox kActionBox{"Silakan pilih salah satu tindakan yang harus dijalankan.", 64, "Orvane"};
 
 class CountdownTest : public ::testing::Test {
  protected:
-  MemoryForm form;
-  RecordingPowerPlatform platform;
+  testing::MemoryForm form;
+  testing::RecordingPowerPlatform platform;
   testing::RecordingSleepHold hold;
   Countdown countdown{form, platform, hold};
 
@@ -64,11 +62,9 @@ TEST_P(StartAcceptsTest, StoresRoundedMinutesAndLocksTheInputs) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, StartAcceptsTest,
-                         ::testing::Values(Accepted{"5", 5}, Accepted{"240", 240}, Accepted{"5.5", 6},
-                                           Accepted{"6.5", 6}, Accepted{"239.5", 240},
-                                           Accepted{"12abc", 12}, Accepted{" 1 5 ", 15},
-                                           Accepted{"&HF0", 240}, Accepted{"5.4", 5},
-                                           Accepted{"2.4e2", 240}, Accepted{"&O5", 5}));
+                         ::testing::ValuesIn(std::vector<Accepted>{
+                             {"5", 5}, {"240", 240}, {"5.5", 6}, {"6.5", 6}, {"239.5", 240}, {"12abc", 12},
+                             {" 1 5 ", 15}, {"&HF0", 240}, {"5.4", 5}, {"2.4e2", 240}, {"&O5", 5}}));
 
 // Texts Start refuses with the range message, whatever the action list says; and a good number
 // with no action picked (any index but the list's three), refused with the action message.
@@ -83,7 +79,8 @@ TEST_F(CountdownTest, ARefusedStartShowsOneBoxAndResetsTheField) {
     EXPECT_EQ(form.log, (std::vector<std::string>{"MsgBox " + box.title, "SetText Text1 \"0\""}));
   };
   for (const char* text : {"4.99", "240.01", "0", "-10", "", "abc", "4.5e0", "&HFFFF", "1e999", "-1e999",
-                           "&H100000000", "99999999999999999999999999999999999", "&HFFFFFFFFFFFFFFFFFFFFFF"}) {
+                           "&H100000000", "99999999999999999999999999999999999",
+                           "&HFFFFFFFFFFFFFFFFFFFFFF"}) {
     refused(text, 1, kRangeBox);
     refused(text, -1, kRangeBox);
   }

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -13,13 +12,10 @@
 namespace orvane {
 namespace {
 
-using testing::MemoryForm;
-using testing::RecordingPowerPlatform;
-
 class Form1EventsTest : public ::testing::Test {
  public:
-  MemoryForm form;
-  RecordingPowerPlatform platform;
+  testing::MemoryForm form;
+  testing::RecordingPowerPlatform platform;
   testing::RecordingSleepHold hold;
   Form1Events events{form, platform, hold};
 
@@ -58,16 +54,15 @@ TEST_P(BoxTest, NothingNestsAndNoMinuteIsLost) {
   EXPECT_FALSE(events.Ended());
 }
 
-const auto kStartAndRefuseAtTarget = [](Form1EventsTest& t) {
-  t.platform.exitResult = {false, "refused"};
-  t.Start("5", 1);
-  t.Ticks(Event::Timer1_Timer, 5);  // the fifth asks, is refused, and says so in a box
-};
-
 INSTANTIATE_TEST_SUITE_P(
     Rules, BoxTest,
     ::testing::Values(
-        WhileABoxIsOpen{"MinuteTicksRunAfterwardsOnceEachInOrder", kStartAndRefuseAtTarget,
+        WhileABoxIsOpen{"MinuteTicksRunAfterwardsOnceEachInOrder",
+                        [](Form1EventsTest& t) {
+                          t.platform.exitResult = {false, "refused"};
+                          t.Start("5", 1);
+                          t.Ticks(Event::Timer1_Timer, 5);  // the fifth asks, is refused, says so in a box
+                        },
                         {Event::Timer1_Timer, Event::Timer2_Timer, Event::Timer1_Timer,
                          Event::Command2_Click, Event::Form_MouseMove},
                         {"SetText Label2 \"6\"", "SetText Form1 \"Orvane (5 - 6)\"",
@@ -91,7 +86,6 @@ struct EndRow {
   std::function<void(Form1EventsTest&)> end;
   std::vector<std::string> log;  // what the end itself wrote; nothing follows it
 };
-void PrintTo(const EndRow& row, std::ostream* os) { *os << row.name; }
 class EndTest : public Form1EventsTest, public ::testing::WithParamInterface<EndRow> {};
 
 TEST_P(EndTest, NothingRunsAfterTheEnd) {
