@@ -30,22 +30,14 @@ using orvane::Control;
   std::abort();
 }
 
-#define CHECK(cond) \
-  do {                \
-    if (!(cond)) Fail(#cond, text); \
-  } while (false)
+#define CHECK(cond) do { if (!(cond)) Fail(#cond, text); } while (false)
 
 constexpr std::int16_t kIndexChoices[] = {-1, 0, 1, 2, 3, 32767};
 
-std::string WithoutBlanks(std::string_view text) {
-  std::string s(text);
-  std::erase_if(s, [](char c) { return c == ' ' || c == '\t' || c == '\n'; });
-  return s;
-}
-
 void CheckLeadingNumber(std::string_view text, double x) {
   CHECK(!std::isnan(x));
-  const std::string stripped = WithoutBlanks(text);
+  std::string stripped(text);
+  std::erase_if(stripped, [](char c) { return c == ' ' || c == '\t' || c == '\n'; });
   const double again = orvane::LeadingNumber(stripped);
   CHECK(again == x || (std::isinf(again) && std::isinf(x) && (again > 0) == (x > 0)));
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "power/refusal_text.h"
@@ -13,17 +14,15 @@
 namespace orvane {
 namespace {
 
-using testing::MemoryForm;
 using testing::MessageBox;
-using testing::RecordingPowerPlatform;
 
 const MessageBox kRangeBox{"Batas waktu : Minimal 5 Menit, Maksimal 240 Menit.", 64, "Infromasi"};
 const MessageBox kActionBox{"Silakan pilih salah satu tindakan yang harus dijalankan.", 64, "Orvane"};
 
 class CountdownTest : public ::testing::Test {
  protected:
-  MemoryForm form;
-  RecordingPowerPlatform platform;
+  testing::MemoryForm form;
+  testing::RecordingPowerPlatform platform;
   testing::RecordingSleepHold hold;
   Countdown countdown{form, platform, hold};
 
@@ -63,42 +62,33 @@ TEST_P(StartAcceptsTest, StoresRoundedMinutesAndLocksTheInputs) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, StartAcceptsTest,
-                         ::testing::Values(Accepted{"5", 5}, Accepted{"240", 240}, Accepted{"5.5", 6},
-                                           Accepted{"6.5", 6}, Accepted{"239.5", 240},
-                                           Accepted{"12abc", 12}, Accepted{" 1 5 ", 15},
-                                           Accepted{"&HF0", 240}, Accepted{"5.4", 5},
-                                           Accepted{"2.4e2", 240}, Accepted{"&O5", 5}));
+                         ::testing::ValuesIn(std::vector<Accepted>{
+                             {"5", 5}, {"240", 240}, {"5.5", 6}, {"6.5", 6}, {"239.5", 240}, {"12abc", 12},
+                             {" 1 5 ", 15}, {"&HF0", 240}, {"5.4", 5}, {"2.4e2", 240}, {"&O5", 5}}));
 
 // Texts Start refuses with the range message, whatever the action list says; and a good number
 // with no action picked (any index but the list's three), refused with the action message.
-struct Refusal {
-  const char* text;
-  std::vector<std::int16_t> indexes;
-  MessageBox box;
-};
-std::ostream& operator<<(std::ostream& os, const Refusal& c) { return os << "'" << c.text << "'"; }
-Refusal Range(const char* text) { return {text, {1, -1}, kRangeBox}; }
-class StartRefusesTest : public CountdownTest, public ::testing::WithParamInterface<Refusal> {};
-
-TEST_P(StartRefusesTest, ShowsOneBoxAndResetsTheField) {
-  for (const std::int16_t index : GetParam().indexes) {
+TEST_F(CountdownTest, ARefusedStartShowsOneBoxAndResetsTheField) {
+  const auto refused = [&](const char* text, std::int16_t index, const MessageBox& box) {
     form.boxes.clear();
-    Start(GetParam().text, index);
-    ASSERT_EQ(form.boxes, std::vector<MessageBox>{GetParam().box}) << "index " << index;
+    Start(text, index);
+    SCOPED_TRACE("'" + std::string(text) + "', index " + std::to_string(index));
+    ASSERT_EQ(form.boxes, std::vector<MessageBox>{box});
     EXPECT_EQ(countdown.TargetMinutes(), 0);
     // The box, the field back to "0", and nothing else: the caption and the locks stay as they were.
-    EXPECT_EQ(form.log, (std::vector<std::string>{"MsgBox " + GetParam().box.title, "SetText Text1 \"0\""}));
+    EXPECT_EQ(form.log, (std::vector<std::string>{"MsgBox " + box.title, "SetText Text1 \"0\""}));
+  };
+  for (const char* text : {"4.99", "240.01", "0", "-10", "", "abc", "4.5e0", "&HFFFF", "1e999", "-1e999",
+                           "&H100000000", "99999999999999999999999999999999999",
+                           "&HFFFFFFFFFFFFFFFFFFFFFF"}) {
+    refused(text, 1, kRangeBox);
+    refused(text, -1, kRangeBox);
+  }
+  for (const std::int16_t index : std::initializer_list<std::int16_t>{-1, 3, 32767, -32768}) {
+    refused("30", index, kActionBox);
   }
   EXPECT_TRUE(hold.calls.empty()) << "a refused Start holds nothing off";
 }
-
-INSTANTIATE_TEST_SUITE_P(Texts, StartRefusesTest,
-                         ::testing::Values(Range("4.99"), Range("240.01"), Range("0"), Range("-10"), Range(""),
-                                           Range("abc"), Range("4.5e0"), Range("&HFFFF"), Range("1e999"),
-                                           Range("-1e999"), Range("&H100000000"),
-                                           Range("99999999999999999999999999999999999"),
-                                           Range("&H" "FFFFFFFFFFFFFFFFFFFFFF"),
-                                           Refusal{"30", {-1, 3, 32767, -32768}, kActionBox}));
 
 TEST_F(CountdownTest, TicksCountToTheTargetAndRequestOnceThere) {
   Start("5", 0);
@@ -125,14 +115,12 @@ TEST_F(CountdownTest, StopResetsFromEitherState) {
   Start("30", 1);
   Ticks(7);
   countdown.Timer2_Timer();
-  form.log.clear();
-  countdown.Command2_Click();
-  EXPECT_EQ(form.log, stopLog);
-  EXPECT_EQ(countdown.ElapsedMinutes(), 0);
-
-  form.log.clear();
-  countdown.Command2_Click();  // while idle: the same effect
-  EXPECT_EQ(form.log, stopLog);
+  for (const char* state : {"counting", "idle"}) {
+    form.log.clear();
+    countdown.Command2_Click();
+    EXPECT_EQ(form.log, stopLog) << state;
+    EXPECT_EQ(countdown.ElapsedMinutes(), 0);
+  }
 }
 
 // A refused request is reported once, in the error box with the platform's reason: no reset, no
@@ -166,28 +154,19 @@ TEST_F(CountdownTest, DotsCycleEverySecond) {
   }
 }
 
-struct FocusCase {
-  const char* before;
-  const char* afterGotFocus;
-};
-std::ostream& operator<<(std::ostream& os, const FocusCase& c) { return os << "'" << c.before << "' -> '" << c.afterGotFocus << "'"; }
-class FocusTest : public CountdownTest, public ::testing::WithParamInterface<FocusCase> {};
-
 // Entering the field clears a text that reads as zero; leaving it refills only an empty one.
-TEST_P(FocusTest, GotFocusClearsTextsThatReadAsZeroLostFocusRefillsTheEmptyOne) {
-  form.SetText(Control::Text1, GetParam().before);
-  countdown.Text1_GotFocus();
-  EXPECT_EQ(form.Text(Control::Text1), GetParam().afterGotFocus);
-  form.SetText(Control::Text1, GetParam().before);
-  countdown.Text1_LostFocus();
-  EXPECT_EQ(form.Text(Control::Text1), *GetParam().before ? GetParam().before : "0");
+TEST_F(CountdownTest, GotFocusClearsTextsThatReadAsZeroLostFocusRefillsTheEmptyOne) {
+  for (const auto& [before, afterGotFocus] : std::vector<std::pair<std::string, std::string>>{
+           {"0", ""}, {"abc", ""}, {"0.0", ""}, {"-0", ""}, {"0 min", ""}, {"   ", ""}, {" ", ""}, {"", ""},
+           {"15", "15"}, {"0.5", "0.5"}, {"-3", "-3"}}) {
+    form.SetText(Control::Text1, before);
+    countdown.Text1_GotFocus();
+    EXPECT_EQ(form.Text(Control::Text1), afterGotFocus) << "'" << before << "'";
+    form.SetText(Control::Text1, before);
+    countdown.Text1_LostFocus();
+    EXPECT_EQ(form.Text(Control::Text1), before.empty() ? "0" : before) << "'" << before << "'";
+  }
 }
-INSTANTIATE_TEST_SUITE_P(Texts, FocusTest,
-                         ::testing::Values(FocusCase{"0", ""}, FocusCase{"abc", ""},
-                                           FocusCase{"0.0", ""}, FocusCase{"-0", ""},
-                                           FocusCase{"0 min", ""}, FocusCase{"   ", ""}, FocusCase{" ", ""},
-                                           FocusCase{"", ""}, FocusCase{"15", "15"},
-                                           FocusCase{"0.5", "0.5"}, FocusCase{"-3", "-3"}));
 
 }  // namespace
 }  // namespace orvane

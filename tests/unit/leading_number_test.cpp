@@ -5,55 +5,42 @@
 #include <cmath>
 #include <limits>
 #include <optional>
-#include <ostream>
 #include <string>
+#include <utility>
 
 namespace orvane {
 namespace {
 
-struct Case {
-  const char* text;
-  double expected;
-};
-std::ostream& operator<<(std::ostream& os, const Case& c) { return os << "'" << c.text << "' -> " << c.expected; }
-
-class LeadingNumberTest : public ::testing::TestWithParam<Case> {};
-
-TEST_P(LeadingNumberTest, Reads) {
-  EXPECT_DOUBLE_EQ(LeadingNumber(GetParam().text), GetParam().expected);
+// Each text and the number it reads as.
+void ExpectReads(std::initializer_list<std::pair<const char*, double>> cases) {
+  for (const auto& [text, value] : cases) EXPECT_DOUBLE_EQ(LeadingNumber(text), value) << "'" << text << "'";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Decimal, LeadingNumberTest,
-    ::testing::Values(Case{"30", 30}, Case{"5", 5}, Case{"240", 240}, Case{"007", 7},
-                      Case{"12abc", 12}, Case{"7.5 min", 7.5}, Case{"1,000", 1}, Case{"1e2", 100},
-                      Case{"1E2", 100}, Case{"2.5e+1", 25}, Case{"2500e-1", 250}, Case{"+15", 15},
-                      Case{"-10", -10}, Case{".5", 0.5}, Case{"5.", 5}, Case{"4.99", 4.99},
-                      Case{"240.01", 240.01}, Case{"1e", 1}, Case{"1e+", 1}, Case{"1e-x", 1},
-                      Case{"3..4", 3}, Case{"1.2.3", 1.2}, Case{"12-3", 12}, Case{"1d2", 1},
-                      Case{"--5", 0}, Case{"+-5", 0}, Case{"\r15", 0}, Case{"15\r", 15},
-                      Case{"\xef\xbc\x95", 0} /* a full-width digit is not a digit */));
+TEST(LeadingNumberTest, Decimal) {
+  ExpectReads({{"30", 30}, {"5", 5}, {"240", 240}, {"007", 7}, {"12abc", 12}, {"7.5 min", 7.5},
+               {"1,000", 1}, {"1e2", 100}, {"1E2", 100}, {"2.5e+1", 25}, {"2500e-1", 250}, {"+15", 15},
+               {"-10", -10}, {".5", 0.5}, {"5.", 5}, {"4.99", 4.99}, {"240.01", 240.01}, {"1e", 1},
+               {"1e+", 1}, {"1e-x", 1}, {"3..4", 3}, {"1.2.3", 1.2}, {"12-3", 12}, {"1d2", 1}, {"--5", 0},
+               {"+-5", 0}, {"\r15", 0}, {"15\r", 15},
+               {"\xef\xbc\x95", 0} /* a full-width digit is not a digit */});
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    Blanks, LeadingNumberTest,
-    ::testing::Values(Case{"1 2", 12}, Case{" 15 ", 15}, Case{" 1 5 ", 15}, Case{"\t2\n0", 20},
-                      Case{"- 3", -3}, Case{"1 . 5", 1.5}, Case{"1 e 2", 100},
-                      Case{"& H F0", 240}));
+TEST(LeadingNumberTest, Blanks) {
+  ExpectReads({{"1 2", 12}, {" 15 ", 15}, {" 1 5 ", 15}, {"\t2\n0", 20}, {"- 3", -3}, {"1 . 5", 1.5},
+               {"1 e 2", 100}, {"& H F0", 240}});
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    NoNumber, LeadingNumberTest,
-    ::testing::Values(Case{"", 0}, Case{"abc", 0}, Case{"-", 0}, Case{".", 0}, Case{"+.", 0},
-                      Case{"e5", 0}, Case{"   ", 0}, Case{"&", 0}, Case{"&H", 0}, Case{"&X10", 0},
-                      Case{"&10", 0}, Case{"0", 0}, Case{"0.0", 0}, Case{"-0", 0}));
+TEST(LeadingNumberTest, NoNumber) {
+  ExpectReads({{"", 0}, {"abc", 0}, {"-", 0}, {".", 0}, {"+.", 0}, {"e5", 0}, {"   ", 0}, {"&", 0}, {"&H", 0},
+               {"&X10", 0}, {"&10", 0}, {"0", 0}, {"0.0", 0}, {"-0", 0}});
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    HexAndOctal, LeadingNumberTest,
-    ::testing::Values(Case{"&HF0", 240}, Case{"&hf0", 240}, Case{"&HFFFF", -1},
-                      Case{"&H7FFF", 32767}, Case{"&H8000", -32768}, Case{"&H10000", 65536},
-                      Case{"&HFFFFFFFF", -1}, Case{"&H80000000", -2147483648.0},
-                      Case{"&H0000000000F0", 240}, Case{"&HF0G1", 240}, Case{"&O360", 240},
-                      Case{"&o17", 15}, Case{"&O8", 0}, Case{"&O177777", -1},
-                      Case{"&H100000000", 4294967296.0}));
+TEST(LeadingNumberTest, HexAndOctal) {
+  ExpectReads({{"&HF0", 240}, {"&hf0", 240}, {"&HFFFF", -1}, {"&H7FFF", 32767}, {"&H8000", -32768},
+               {"&H10000", 65536}, {"&HFFFFFFFF", -1}, {"&H80000000", -2147483648.0},
+               {"&H0000000000F0", 240}, {"&HF0G1", 240}, {"&O360", 240}, {"&o17", 15}, {"&O8", 0},
+               {"&O177777", -1}, {"&H100000000", 4294967296.0}});
+}
 
 TEST(LeadingNumberLimits, BeyondADoubleReadsAsInfinity) {
   EXPECT_EQ(LeadingNumber("1e999"), std::numeric_limits<double>::infinity());
@@ -78,27 +65,19 @@ TEST(LeadingNumberLimits, HugeTextsAreReadInOnePass) {
 }
 
 // Half goes to even; outside sixteen bits there is no value.
-struct RoundCase {
-  double value;
-  std::optional<int> expected;
-};
-std::ostream& operator<<(std::ostream& os, const RoundCase& c) { return os << c.value; }
-class RoundToInt16Test : public ::testing::TestWithParam<RoundCase> {};
-
-TEST_P(RoundToInt16Test, HalfGoesToEvenAndOutsideSixteenBitsHasNoValue) {
-  const auto r = RoundToInt16(GetParam().value);
-  EXPECT_EQ(r ? std::optional<int>(*r) : std::nullopt, GetParam().expected);
+TEST(RoundToInt16Test, HalfGoesToEvenAndOutsideSixteenBitsHasNoValue) {
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  const struct {
+    double value;
+    std::optional<int> expected;
+  } cases[] = {{5.5, 6}, {6.5, 6}, {239.5, 240}, {5.4, 5}, {5.6, 6}, {4.5, 4}, {-2.5, -2},
+               {32767.4, 32767}, {-32768.0, -32768}, {-0.0, 0}, {32767.5, {}}, {32768.0, {}},
+               {-32768.6, {}}, {1e300, {}}, {kInf, {}}, {-kInf, {}}, {std::nan(""), {}}};
+  for (const auto& c : cases) {
+    const auto r = RoundToInt16(c.value);
+    EXPECT_EQ(r ? std::optional<int>(*r) : std::nullopt, c.expected) << c.value;
+  }
 }
-
-constexpr double kInf = std::numeric_limits<double>::infinity();
-INSTANTIATE_TEST_SUITE_P(Values, RoundToInt16Test,
-                         ::testing::Values(RoundCase{5.5, 6}, RoundCase{6.5, 6}, RoundCase{239.5, 240},
-                                           RoundCase{5.4, 5}, RoundCase{5.6, 6}, RoundCase{4.5, 4},
-                                           RoundCase{-2.5, -2}, RoundCase{32767.4, 32767},
-                                           RoundCase{-32768.0, -32768}, RoundCase{-0.0, 0},
-                                           RoundCase{32767.5, {}}, RoundCase{32768.0, {}}, RoundCase{-32768.6, {}},
-                                           RoundCase{1e300, {}}, RoundCase{kInf, {}}, RoundCase{-kInf, {}},
-                                           RoundCase{std::nan(""), {}}));
 
 }  // namespace
 }  // namespace orvane

@@ -61,9 +61,8 @@ TEST(LocalDisplayNumberTest, OnlyDisplaysOnTheLocalSocket) {
   const struct {
     const char* display;
     std::optional<int> number;
-  } cases[] = {{":0", 0},          {":1.0", 1},         {"unix:12", 12},   {"unix:3.1", 3},
-               {"localhost:10.0", std::nullopt},      {"host:0", std::nullopt},
-               {"", std::nullopt}, {":", std::nullopt}, {":x", std::nullopt},
+  } cases[] = {{":0", 0}, {":1.0", 1}, {"unix:12", 12}, {"unix:3.1", 3}, {"localhost:10.0", std::nullopt},
+               {"host:0", std::nullopt}, {"", std::nullopt}, {":", std::nullopt}, {":x", std::nullopt},
                {":0.", std::nullopt}, {":1/2", std::nullopt}, {":999999", std::nullopt}};
   for (const auto& c : cases) EXPECT_EQ(LocalDisplayNumber(c.display), c.number) << c.display;
 }

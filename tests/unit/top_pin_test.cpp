@@ -28,9 +28,12 @@ struct PinRig {
   }
 };
 
-// What the pin asks for as the window is moved, and what it leaves alone.
+// What the pin asks for as the window is moved, and what it leaves alone: the window's top at
+// the start, whether the window manager ignores every request to move it, what happens.
 struct PinRow {
   const char* name;
+  int top;
+  bool ignoresTop;
   std::function<void(PinRig&)> script;
   int asks;
   int topAfter;
@@ -40,6 +43,8 @@ class TopPinTest : public ::testing::TestWithParam<PinRow> {};
 TEST_P(TopPinTest, AsksWhenItShould) {
   const PinRow& row = GetParam();
   PinRig rig;
+  rig.form.top = row.top;
+  rig.form.ignoresTop = row.ignoresTop;
   row.script(rig);
   EXPECT_EQ(rig.Asks(), row.asks);
   EXPECT_EQ(rig.form.top, row.topAfter);
@@ -48,9 +53,8 @@ TEST_P(TopPinTest, AsksWhenItShould) {
 INSTANTIATE_TEST_SUITE_P(
     Rules, TopPinTest,
     ::testing::Values(
-        PinRow{"AtTheTopNothingIsAsked",
+        PinRow{"AtTheTopNothingIsAsked", 0, false,
                [](PinRig& r) {
-                 r.form.top = 0;
                  r.On(Occasion::Shown);
                  r.On(Occasion::Tick, 3);
                  r.On(Occasion::Moved);
@@ -58,11 +62,9 @@ INSTANTIATE_TEST_SUITE_P(
                0, 0},
         // A window manager that moves the window itself ignores every request until the user
         // lets go, however long the button was held; no move follows the release.
-        PinRow{"BackAtTheTopWhenALongHeldDragEnds",
+        PinRow{"BackAtTheTopWhenALongHeldDragEnds", 0, true,
                [](PinRig& r) {
-                 r.form.top = 0;
                  r.On(Occasion::MoveBegan);
-                 r.form.ignoresTop = true;
                  for (int top : {20, 60, 100}) {
                    r.form.top = top;
                    r.On(Occasion::Moved);
@@ -74,7 +76,7 @@ INSTANTIATE_TEST_SUITE_P(
                3 + TopPin::kAsksPerPlace + 1, 0},
         // Where every request is honoured during the move (Windows' own move loop), the window
         // slides along the top, however often the pointer crosses the same height.
-        PinRow{"DuringAMoveEveryPlaceIsAskedFor",
+        PinRow{"DuringAMoveEveryPlaceIsAskedFor", 100, false,
                [](PinRig& r) {
                  r.On(Occasion::MoveBegan);
                  for (int i = 0; i < 3 * TopPin::kAsksPerPlace; ++i) {
@@ -86,20 +88,16 @@ INSTANTIATE_TEST_SUITE_P(
                3 * TopPin::kAsksPerPlace, 0},
         // A panel keeps the top edge free: the window settles under it, asked a few times, then
         // left alone, whatever ticks and moves to the same place follow.
-        PinRow{"APanelIsNeverFought",
+        PinRow{"APanelIsNeverFought", 32, true,
                [](PinRig& r) {
-                 r.form.top = 32;
-                 r.form.ignoresTop = true;
                  r.On(Occasion::Shown);
                  r.On(Occasion::Moved, 3);
                  r.On(Occasion::Tick, 20);
                },
                TopPin::kAsksPerPlace, 32},
         // ... but each new drag that ends there asks again, as does a new place.
-        PinRow{"UnderAPanelADragEndOrANewPlaceAsksAgain",
+        PinRow{"UnderAPanelADragEndOrANewPlaceAsksAgain", 32, true,
                [](PinRig& r) {
-                 r.form.top = 32;
-                 r.form.ignoresTop = true;
                  r.On(Occasion::Tick, 10);
                  r.On(Occasion::MoveBegan);
                  r.On(Occasion::MoveEnded);
