@@ -11,7 +11,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <optional>
@@ -297,11 +299,7 @@ void ForEachAccessible(const std::function<void(IAccessible*, const VARIANT&)>& 
 
 // Live-region events from the program's process, as an out-of-context hook sees them: it is
 // called from this thread's messages, so a step that expects events must pump them.
-struct LiveEvent {
-  HWND hwnd;
-  LONG object;
-  LONG child;
-};
+struct LiveEvent { HWND hwnd; LONG object, child; };
 std::vector<LiveEvent> gLive;
 constexpr DWORD kLiveRegionChanged = 0x8019;  // EVENT_OBJECT_LIVEREGIONCHANGED, Windows 8
 
@@ -316,24 +314,14 @@ void PumpFor(int ms) {
   }
 }
 
-// Texts for the minutes field: N UTF-16 units of a kind, its start and then its run repeated.
-std::wstring MakeText(const std::string& kind, std::size_t n) {
-  static const std::map<std::string, std::pair<std::wstring, std::wstring>> kKinds{
-      {"nines", {L"", L"9"}}, {"letters", {L"", L"a"}}, {"exponent", {L"1e", L"9"}}, {"hex", {L"&H", L"F"}},
-      {"thirty", {L"30", L"x\xD83D\xDE00"}},  // valid minutes, then junk
-      // Every C0 control but NUL, and DEL, in turn.
-      {"control", {L"", L"\x7F\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0A\x0B\x0C\x0D\x0E\x0F\x10\x11\x12\x13\x14\x15"
-                        L"\x16\x17\x18\x19\x1A\x1B\x1C\x1D\x1E\x1F"}},
-      // Astral pairs, a lone surrogate, right-to-left, combining marks, CJK, non-characters, the
-      // byte order mark, full-width digits, a zero-width space and a right-to-left override.
-      {"unicode", {L"", L"\xD83D\xDE00\xD800\x05D0\x0661" L"e\x0301\x0308\x6F22\x5B57\xFFFF\xFFFE\xFEFF\xFF15\xFF10"
-                        L"\x200B\x202E\xDC00"}}};
-  const auto it = kKinds.find(kind);
-  if (it == kKinds.end()) throw std::invalid_argument("unknown kind of text " + kind);
-  std::wstring s = it->second.first;
-  while (s.size() < n) s += it->second.second;
-  s.resize(n);
-  return s;
+// The text of a file of UTF-16 units, made by the robustness suite.
+std::wstring ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw Failure("cannot read " + path);
+  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
+  std::memcpy(text.data(), bytes.data(), text.size() * sizeof(wchar_t));
+  return text;
 }
 
 // Hands Text1 a big text. On a busy machine Wine can count a program that is merely slow as hung,
@@ -555,8 +543,8 @@ const std::map<std::string, Verb> kVerbs{
        for (HWND h : TopWindows(a[1] == "form" ? L"OrvaneForm1" : L"#32770")) n += a[1] == "form" || IsWindowVisible(h);
        if (n != a.Int(2)) throw Failure(std::to_string(n) + " " + a[1] + " windows");
      }}},
-    {"front", {"|form, box or a class  that window is the foreground one, not minimised", [](const Args& a) {
-       const std::wstring want = a[1] == "form" ? L"OrvaneForm1" : a[1] == "box" ? L"#32770" : Widen(a[1]);
+    {"front", {"|form or box  that window is the foreground one, not minimised", [](const Args& a) {
+       const std::wstring want = a[1] == "form" ? L"OrvaneForm1" : L"#32770";
        WaitFor([&](std::string& seen) {
          HWND front = GetForegroundWindow();
          seen = "in front: " + Narrow(ClassOf(front)) + (front && IsIconic(front) ? ", minimised" : "");
@@ -757,13 +745,11 @@ const std::map<std::string, Verb> kVerbs{
        GetWindowRect(Form(), &r);
        std::printf("window %s caption '%s'\n", RectText(r).c_str(), TextOf(Form(), 10000).value_or("?").c_str());
      }}},
-    {"fill", {"|KIND|N  Text1's text := N UTF-16 units of KIND: nines, letters, control, unicode, exponent, hex, "
-              "thirty", [](const Args& a) {
-       const std::wstring text = MakeText(a[1], std::stoul(a[2]));
-       SendBig(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), "WM_SETTEXT");
-     }}},
-    {"paste", {"|KIND|N  the same text through the clipboard and WM_PASTE", [](const Args& a) {
-       const std::wstring text = MakeText(a[1], std::stoul(a[2]));
+    {"put", {"|fill or paste|FILE  Text1's text := FILE's UTF-16 units, set directly or through the clipboard "
+             "and WM_PASTE", [](const Args& a) {
+       const std::wstring text = ReadText(a[2]);
+       if (a[1] == "fill") return SendBig(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), "WM_SETTEXT");
+       if (a[1] != "paste") throw std::invalid_argument("put how? " + a[1]);
        if (!OpenClipboard(nullptr)) FailWithError("OpenClipboard");
        EmptyClipboard();
        const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);

@@ -100,11 +100,13 @@ struct Hook {
 };
 extern Hook gHooks[];
 
-// Most calls go on to the system, and are written down with all their arguments and the answer.
-template <int I, typename R, typename... A>
+// Most calls go on to the system and are written down with their arguments and answer; one that
+// may come back late (the system move returns when the move ends) is written first, answer 0.
+template <int I, bool Before, typename R, typename... A>
 R WINAPI Pass(A... args) {
+  if constexpr (Before) Record(gHooks[I].name, R{}, args...);
   const R answer = reinterpret_cast<R(WINAPI*)(A...)>(gHooks[I].system)(args...);
-  Record(gHooks[I].name, answer, args...);
+  if constexpr (!Before) Record(gHooks[I].name, answer, args...);
   return answer;
 }
 
@@ -125,11 +127,6 @@ BOOL WINAPI OwnAdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVI
   return ok;
 }
 
-LRESULT WINAPI OwnSendMessageA(HWND hwnd, UINT message, WPARAM wp, LPARAM lp) {
-  Record("SendMessageA", 0, hwnd, message, wp, lp);  // before: the system move returns when the move ends
-  return reinterpret_cast<decltype(&SendMessageA)>(gHooks[6].system)(hwnd, message, wp, lp);
-}
-
 // SetDefaultDllDirectories is looked up by the program itself (Windows 7 may lack it).
 constexpr int kSetDefaultDllDirectories = 5;
 FARPROC WINAPI OwnGetProcAddress(HMODULE module, LPCSTR name) {
@@ -143,7 +140,8 @@ FARPROC WINAPI OwnGetProcAddress(HMODULE module, LPCSTR name) {
 }
 
 #define OWN(dll, name) {dll, #name, reinterpret_cast<void*>(&Own##name), nullptr}
-#define PASS(i, dll, name, ...) {dll, #name, reinterpret_cast<void*>(&Pass<i, __VA_ARGS__>), nullptr}
+#define PASS(i, dll, name, ...) {dll, #name, reinterpret_cast<void*>(&Pass<i, false, __VA_ARGS__>), nullptr}
+#define FIRST(i, dll, name, ...) {dll, #name, reinterpret_cast<void*>(&Pass<i, true, __VA_ARGS__>), nullptr}
 Hook gHooks[] = {
     OWN("user32.dll", ExitWindowsEx),
     OWN("advapi32.dll", AdjustTokenPrivileges),
@@ -151,7 +149,7 @@ Hook gHooks[] = {
     PASS(3, "kernel32.dll", LoadLibraryExW, HMODULE, LPCWSTR, HANDLE, DWORD),
     OWN("kernel32.dll", GetProcAddress),
     PASS(5, "", SetDefaultDllDirectories, BOOL, DWORD),
-    OWN("user32.dll", SendMessageA),
+    FIRST(6, "user32.dll", SendMessageA, LRESULT, HWND, UINT, WPARAM, LPARAM),
     PASS(7, "advapi32.dll", OpenProcessToken, BOOL, HANDLE, DWORD, PHANDLE),
     PASS(8, "advapi32.dll", LookupPrivilegeValueA, BOOL, LPCSTR, LPCSTR, PLUID),
     PASS(9, "kernel32.dll", SetThreadExecutionState, EXECUTION_STATE, EXECUTION_STATE),
@@ -165,6 +163,7 @@ Hook gHooks[] = {
 };
 #undef OWN
 #undef PASS
+#undef FIRST
 
 // Points the main module's import slots of the calls above at ours. The slots hold the system's
 // functions by the time the first instruction of the program would run.
