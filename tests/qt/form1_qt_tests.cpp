@@ -64,11 +64,6 @@ inline void SendMouse(QWidget* target, QEvent::Type type, QPoint local, Qt::Mous
   QApplication::sendEvent(target, &event);
 }
 
-inline void SendFocus(QWidget* target, QEvent::Type type, Qt::FocusReason reason) {
-  QFocusEvent event(type, reason);
-  QApplication::sendEvent(target, &event);
-}
-
 class Form1QtTest : public QObject {
   Q_OBJECT
 
@@ -186,10 +181,11 @@ class Form1QtTest : public QObject {
   // and the locks as a reader hears them are driven through the real keyboard and clock end to end.
   void eventsReachTheirProcedures() {
     auto* text1 = W<QLineEdit>(Control::Text1);
-    SendFocus(text1, QEvent::FocusIn, Qt::ActiveWindowFocusReason);
-    QCOMPARE(text1->text(), QString("0"));
-    SendFocus(text1, QEvent::FocusIn, Qt::TabFocusReason);
-    QCOMPARE(text1->text(), QString());
+    for (auto [reason, after] : {std::pair{Qt::ActiveWindowFocusReason, "0"}, {Qt::TabFocusReason, ""}}) {
+      QFocusEvent focusIn(QEvent::FocusIn, reason);
+      QApplication::sendEvent(text1, &focusIn);
+      QCOMPARE(text1->text(), QString(after));
+    }
 
     W<QComboBox>(Control::Combo1)->setCurrentIndex(1);
     text1->setText("30");
@@ -236,13 +232,12 @@ class Form1QtTest : public QObject {
   // again: run-e2e's x11_window_and_hover, with the real pointer).
   void label7HoverColour() {
     auto* label7 = W<QLabel>(Control::Label7);
-    const QColor rest = label7->palette().color(QPalette::WindowText);
-    SendMouse(W<QLabel>(Control::Label5), QEvent::MouseMove, {3, 3}, Qt::NoButton, Qt::NoButton);
-    QCOMPARE(label7->palette().color(QPalette::WindowText), rest);
-    SendMouse(label7, QEvent::MouseMove, {3, 3}, Qt::NoButton, Qt::NoButton);
-    QCOMPARE(label7->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-    SendMouse(W<QLabel>(Control::Label3), QEvent::MouseMove, {3, 3}, Qt::NoButton, Qt::NoButton);
-    QCOMPARE(label7->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    const QColor rest = label7->palette().color(QPalette::WindowText), red(255, 0, 0);
+    for (auto [over, colour] :
+         {std::pair{Control::Label5, rest}, {Control::Label7, red}, {Control::Label3, red}}) {
+      SendMouse(form_->Widget(over), QEvent::MouseMove, {3, 3}, Qt::NoButton, Qt::NoButton);
+      QCOMPARE(label7->palette().color(QPalette::WindowText), colour);
+    }
   }
 
   // A press on the surface moves the window with any button; a press on a label does not; the
@@ -260,16 +255,14 @@ class Form1QtTest : public QObject {
     QTRY_COMPARE(form_->y(), 0);
     const QPoint start = form_->pos();
 
-    auto* label5 = W<QLabel>(Control::Label5);
-    SendMouse(label5, QEvent::MouseButtonPress, {3, 3}, b, b);
-    SendMouse(label5, QEvent::MouseMove, {43, 43}, b, b);
-    SendMouse(label5, QEvent::MouseButtonRelease, {43, 43}, b, Qt::NoButton);
+    const auto drag = [b](QWidget* target, QPoint from, QPoint by) {
+      SendMouse(target, QEvent::MouseButtonPress, from, b, b);
+      SendMouse(target, QEvent::MouseMove, from + by, b, b);
+      SendMouse(target, QEvent::MouseButtonRelease, from + by, b, Qt::NoButton);
+    };
+    drag(form_->Widget(Control::Label5), {3, 3}, {40, 40});
     QCOMPARE(form_->pos(), start);
-
-    const QPoint grab(150, 110);
-    SendMouse(form_.get(), QEvent::MouseButtonPress, grab, b, b);
-    SendMouse(form_.get(), QEvent::MouseMove, grab + QPoint(-40, 30), b, b);
-    SendMouse(form_.get(), QEvent::MouseButtonRelease, grab + QPoint(-40, 30), b, Qt::NoButton);
+    drag(form_.get(), {150, 110}, {-40, 30});
     QCOMPARE(form_->x(), start.x() - 40);
     QTRY_COMPARE_WITH_TIMEOUT(form_->y(), 0, 50);
 
