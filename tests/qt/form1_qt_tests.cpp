@@ -290,13 +290,11 @@ class Form1QtTest : public QObject {
     }
   }
 
-  // The shape is the non-white pixels of what is drawn: the board and the letters of "Close",
-  // not the white around them nor the white inside the minutes field; it follows the texts.
+  // The shape is the non-white pixels of what is drawn: the letters of "Close", not the white
+  // around them nor the white inside the minutes field; it follows the texts. (The board and the
+  // white margins, outside the controls: shapeMatchesThePictureAtThisScale.)
   void shapeFollowsWhatIsDrawn() {
     const QRegion& shape = form_->SkinShape();
-    QVERIFY(shape.contains(QPoint(150, 110)));   // the board
-    QVERIFY(!shape.contains(QPoint(2, 2)));      // white margin
-    QVERIFY(!shape.contains(QPoint(330, 260)));  // white margin
     const layout::ControlLayout* label7 = layout::Find(Control::Label7);
     const QRegion closeLetters = shape.intersected(QRect(label7->box.x, label7->box.y, label7->box.w, label7->box.h));
     QVERIFY(!closeLetters.isEmpty());
