@@ -89,8 +89,8 @@ def private(variable):
     return address, dbus.bus.BusConnection(address)
 
 
-def bus():
-    return private('DBUS_SYSTEM_BUS_ADDRESS')[1]
+def login1(path):
+    return private('DBUS_SYSTEM_BUS_ADDRESS')[1].get_object('org.freedesktop.login1', path)
 
 
 def session_bus():
@@ -156,7 +156,7 @@ def named(pid, name):
 
 
 def mock(path=MAIN):
-    return dbus.Interface(bus().get_object('org.freedesktop.login1', path), MOCK)
+    return dbus.Interface(login1(path), MOCK)
 
 
 def add_method(name, in_sig, out_sig, code):
@@ -166,32 +166,31 @@ def add_method(name, in_sig, out_sig, code):
         mock().AddMethod(MANAGER, name, in_sig, out_sig, code)
 
 
-def add_session(session_id, uid, name, active):
-    try:
-        mock().AddSession(session_id, 'seat0', dbus.UInt32(uid), name, active)
-    except dbus.exceptions.DBusException as error:
-        if not error.get_dbus_name().endswith('SessionExists'):
-            raise
+def add_sessions():
+    for session_id, uid, name, active in (('c1', OUR_UID, 'user', True), ('c2', OTHER_UID, 'other', False),
+                                          ('c3', OUR_UID, 'user', True)):
+        try:
+            mock().AddSession(session_id, 'seat0', dbus.UInt32(uid), name, active)
+        except dbus.exceptions.DBusException as error:
+            if not error.get_dbus_name().endswith('SessionExists'):
+                raise
 
 
-def set_session(path, kind, display):
-    session = bus().get_object('org.freedesktop.login1', path)
-    for name, value in (('Type', kind), ('Display', display)):
-        session.Set('org.freedesktop.login1.Session', name, value,
-                    dbus_interface='org.freedesktop.DBus.Properties')
+def set_properties(path, interface, **values):
+    for name, value in values.items():
+        login1(path).Set(f'org.freedesktop.login1.{interface}', name, value,
+                         dbus_interface='org.freedesktop.DBus.Properties')
 
 
 def setup(where, xpid=0):
-    add_session('c1', OUR_UID, 'user', True)
-    add_session('c2', OTHER_UID, 'other', False)
-    add_session('c3', OUR_UID, 'user', True)
+    add_sessions()
     for name in REQUESTS:
         add_method(name, SIGNATURES[name], '', '')
     ours = os.environ.get('DISPLAY', '')
-    kind = {'console': ('tty', ''), 'wayland': ('wayland', ''), 'startx': ('x11', '')}.get(where, ('x11', ours))
-    set_session(SESSION, *kind)
-    set_session(OTHER_SESSION, 'x11', ours)
-    set_session(GRAPHICAL_SESSION, 'x11', ours)
+    own = {'console': ('tty', ''), 'wayland': ('wayland', ''), 'startx': ('x11', '')}.get(where, ('x11', ours))
+    for path, (kind, display) in ((SESSION, own), (OTHER_SESSION, ('x11', ours)),
+                                  (GRAPHICAL_SESSION, ('x11', ours))):
+        set_properties(path, 'Session', Type=kind, Display=display)
     by_pid = f'ret = dbus.ObjectPath("{SESSION}")' if where in ('inside', 'console') else NO_SESSION
     if where == 'startx':
         by_pid = f'if args[0] != {int(xpid)}:\n    {NO_SESSION}\nret = dbus.ObjectPath("{SESSION}")'
@@ -204,10 +203,8 @@ def setup(where, xpid=0):
         'name="org.freedesktop.login1.NoSuchUser")',
         'ret = dbus.ObjectPath(path)']))
     display = {'none': ('', '/'), 'console': ('c3', GRAPHICAL_SESSION)}.get(where, ('c1', SESSION))
-    user = bus().get_object('org.freedesktop.login1', f'/org/freedesktop/login1/user/{OUR_UID}')
-    user.Set('org.freedesktop.login1.User', 'Display',
-             dbus.Struct((display[0], dbus.ObjectPath(display[1])), signature='so'),
-             dbus_interface='org.freedesktop.DBus.Properties')
+    set_properties(f'/org/freedesktop/login1/user/{OUR_UID}', 'User',
+                   Display=dbus.Struct((display[0], dbus.ObjectPath(display[1])), signature='so'))
 
 
 def portal():

@@ -32,26 +32,22 @@ using orvane::Control;
 using orvane::qt::Form1;
 namespace layout = orvane::layout;
 
-struct SeenBox {
-  QString title, text;
-  QMessageBox::Icon icon;
-};
-
-// Answers every modal message box with OK while it runs, and remembers what they said.
+// Answers every modal message box with OK while it runs; remembers their icons and prints their
+// texts (the error box is read from a child process's output).
 class BoxWatcher {
  public:
   BoxWatcher() {
     QObject::connect(&timer_, &QTimer::timeout, [this] {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
       if (!box || !box->isVisible()) return;
-      seen.push_back({box->windowTitle(), box->text(), box->icon()});
+      seen.push_back(box->icon());
       std::printf("box seen: %s\n", qPrintable(box->text()));
       std::fflush(stdout);
       box->button(QMessageBox::Ok)->click();
     });
     timer_.start(5);
   }
-  std::vector<SeenBox> seen;
+  std::vector<QMessageBox::Icon> seen;
 
  private:
   QTimer timer_;
@@ -61,11 +57,6 @@ inline void SendMouse(QWidget* target, QEvent::Type type, QPoint local, Qt::Mous
                Qt::MouseButtons buttons) {
   const QPointF global = target->mapToGlobal(QPointF(local));
   QMouseEvent event(type, QPointF(local), global, button, buttons, Qt::NoModifier);
-  QApplication::sendEvent(target, &event);
-}
-
-inline void SendFocus(QWidget* target, QEvent::Type type, Qt::FocusReason reason) {
-  QFocusEvent event(type, reason);
   QApplication::sendEvent(target, &event);
 }
 
@@ -82,7 +73,6 @@ class Form1QtTest : public QObject {
   T* W(Control c) {
     return qobject_cast<T*>(form_->Widget(c));
   }
-  std::string Text(Control c) { return form_->Text(c); }
 
   // One tick of a timer, as its timeout would deliver it.
   void Tick(Control timer) {
@@ -113,7 +103,7 @@ class Form1QtTest : public QObject {
   // their styles name: the welcome's exclamation, the range's information, the refusal's error.
   void startsWithTheWelcomeBoxAndTheWindowAsCreated() {
     QCOMPARE(boxes_->seen.size(), std::size_t{1});
-    QCOMPARE(boxes_->seen[0].icon, QMessageBox::Warning);
+    QCOMPARE(boxes_->seen[0], QMessageBox::Warning);
     QCOMPARE(orvane::qt::BoxIcon(orvane::kMbIconInformation), QMessageBox::Information);
     QCOMPARE(orvane::qt::BoxIcon(orvane::kMbIconError), QMessageBox::Critical);
     QCOMPARE(form_->minimumSize(), form_->maximumSize());
@@ -140,7 +130,7 @@ class Form1QtTest : public QObject {
       QVERIFY2(w, ControlName(entry.id).data());
       QCOMPARE(w->pos(), QPoint(entry.box.x, entry.box.y));
       if (!entry.autoSize) QCOMPARE(w->size(), QSize(entry.box.w, entry.box.h));
-      if (entry.kind != layout::Kind::ComboBox) QCOMPARE(Text(entry.id), std::string(entry.text));
+      if (entry.kind != layout::Kind::ComboBox) QCOMPARE(form_->Text(entry.id), std::string(entry.text));
       QCOMPARE(w->isEnabled(), true);
       if (entry.kind == layout::Kind::Label) QCOMPARE(w->focusPolicy(), Qt::NoFocus);
     }
@@ -186,10 +176,11 @@ class Form1QtTest : public QObject {
   // and the locks as a reader hears them are driven through the real keyboard and clock end to end.
   void eventsReachTheirProcedures() {
     auto* text1 = W<QLineEdit>(Control::Text1);
-    SendFocus(text1, QEvent::FocusIn, Qt::ActiveWindowFocusReason);
-    QCOMPARE(text1->text(), QString("0"));
-    SendFocus(text1, QEvent::FocusIn, Qt::TabFocusReason);
-    QCOMPARE(text1->text(), QString());
+    for (auto [reason, after] : {std::pair{Qt::ActiveWindowFocusReason, "0"}, {Qt::TabFocusReason, ""}}) {
+      QFocusEvent focusIn(QEvent::FocusIn, reason);
+      QApplication::sendEvent(text1, &focusIn);
+      QCOMPARE(text1->text(), QString(after));
+    }
 
     W<QComboBox>(Control::Combo1)->setCurrentIndex(1);
     text1->setText("30");
@@ -204,7 +195,7 @@ class Form1QtTest : public QObject {
     const layout::Rect& field = layout::Find(Control::Text1)->box;
     QTRY_VERIFY(!form_->SkinShape().contains(QPoint(field.x + field.w - 6, field.y + field.h / 2)));
     Tick(Control::Timer2);
-    QCOMPARE(Text(Control::Label6), ".");
+    QCOMPARE(form_->Text(Control::Label6), ".");
   }
 
   // An error in a procedure: the box says so while the program still runs, then the program
@@ -236,13 +227,12 @@ class Form1QtTest : public QObject {
   // again: run-e2e's x11_window_and_hover, with the real pointer).
   void label7HoverColour() {
     auto* label7 = W<QLabel>(Control::Label7);
-    const QColor rest = label7->palette().color(QPalette::WindowText);
-    SendMouse(W<QLabel>(Control::Label5), QEvent::MouseMove, {3, 3}, Qt::NoButton, Qt::NoButton);
-    QCOMPARE(label7->palette().color(QPalette::WindowText), rest);
-    SendMouse(label7, QEvent::MouseMove, {3, 3}, Qt::NoButton, Qt::NoButton);
-    QCOMPARE(label7->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-    SendMouse(W<QLabel>(Control::Label3), QEvent::MouseMove, {3, 3}, Qt::NoButton, Qt::NoButton);
-    QCOMPARE(label7->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    const QColor rest = label7->palette().color(QPalette::WindowText), red(255, 0, 0);
+    for (auto [over, colour] :
+         {std::pair{Control::Label5, rest}, {Control::Label7, red}, {Control::Label3, red}}) {
+      SendMouse(form_->Widget(over), QEvent::MouseMove, {3, 3}, Qt::NoButton, Qt::NoButton);
+      QCOMPARE(label7->palette().color(QPalette::WindowText), colour);
+    }
   }
 
   // A press on the surface moves the window with any button; a press on a label does not; the
@@ -260,16 +250,14 @@ class Form1QtTest : public QObject {
     QTRY_COMPARE(form_->y(), 0);
     const QPoint start = form_->pos();
 
-    auto* label5 = W<QLabel>(Control::Label5);
-    SendMouse(label5, QEvent::MouseButtonPress, {3, 3}, b, b);
-    SendMouse(label5, QEvent::MouseMove, {43, 43}, b, b);
-    SendMouse(label5, QEvent::MouseButtonRelease, {43, 43}, b, Qt::NoButton);
+    const auto drag = [b](QWidget* target, QPoint from, QPoint by) {
+      SendMouse(target, QEvent::MouseButtonPress, from, b, b);
+      SendMouse(target, QEvent::MouseMove, from + by, b, b);
+      SendMouse(target, QEvent::MouseButtonRelease, from + by, b, Qt::NoButton);
+    };
+    drag(form_->Widget(Control::Label5), {3, 3}, {40, 40});
     QCOMPARE(form_->pos(), start);
-
-    const QPoint grab(150, 110);
-    SendMouse(form_.get(), QEvent::MouseButtonPress, grab, b, b);
-    SendMouse(form_.get(), QEvent::MouseMove, grab + QPoint(-40, 30), b, b);
-    SendMouse(form_.get(), QEvent::MouseButtonRelease, grab + QPoint(-40, 30), b, Qt::NoButton);
+    drag(form_.get(), {150, 110}, {-40, 30});
     QCOMPARE(form_->x(), start.x() - 40);
     QTRY_COMPARE_WITH_TIMEOUT(form_->y(), 0, 50);
 
@@ -297,13 +285,11 @@ class Form1QtTest : public QObject {
     }
   }
 
-  // The shape is the non-white pixels of what is drawn: the board and the letters of "Close",
-  // not the white around them nor the white inside the minutes field; it follows the texts.
+  // The shape is the non-white pixels of what is drawn: the letters of "Close", not the white
+  // around them nor the white inside the minutes field; it follows the texts. (The board and the
+  // white margins, outside the controls: shapeMatchesThePictureAtThisScale.)
   void shapeFollowsWhatIsDrawn() {
     const QRegion& shape = form_->SkinShape();
-    QVERIFY(shape.contains(QPoint(150, 110)));   // the board
-    QVERIFY(!shape.contains(QPoint(2, 2)));      // white margin
-    QVERIFY(!shape.contains(QPoint(330, 260)));  // white margin
     const layout::ControlLayout* label7 = layout::Find(Control::Label7);
     const QRegion closeLetters = shape.intersected(QRect(label7->box.x, label7->box.y, label7->box.w, label7->box.h));
     QVERIFY(!closeLetters.isEmpty());

@@ -97,13 +97,19 @@ int Hold(long cycles) {
   return 0;
 }
 
-int Unshape(xcb_connection_t* c, xcb_window_t window) {
-  const xcb_void_cookie_t cookie =
-      xcb_shape_mask_checked(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, window, 0, 0, XCB_NONE);
-  xcb_generic_error_t* error = xcb_request_check(c, cookie);
+int Unshape(const char* window) {
+  xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+  if (xcb_connection_has_error(c) != 0) {
+    std::fprintf(stderr, "orvane_linux_probe: no X display\n");
+    return 1;
+  }
+  const auto id = static_cast<xcb_window_t>(std::strtoul(window, nullptr, 0));
+  xcb_generic_error_t* error = xcb_request_check(
+      c, xcb_shape_mask_checked(c, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, id, 0, 0, XCB_NONE));
   const int status = error ? 1 : 0;
   if (error) std::fprintf(stderr, "orvane_linux_probe: X error %d\n", error->error_code);
   std::free(error);
+  xcb_disconnect(c);
   return status;
 }
 
@@ -113,16 +119,7 @@ int main(int argc, char** argv) {
   const std::string verb = argc > 2 ? argv[1] : "";
   if (verb == "exit") return Exit(argc - 2, argv + 2);
   if (verb == "hold") return Hold(std::strtol(argv[2], nullptr, 10));
-  if (verb != "unshape") {
-    std::fprintf(stderr, "usage: orvane_linux_probe exit FLAGS... | hold CYCLES | unshape WINDOW\n");
-    return 2;
-  }
-  xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-  if (xcb_connection_has_error(c) != 0) {
-    std::fprintf(stderr, "orvane_linux_probe: no X display\n");
-    return 1;
-  }
-  const int status = Unshape(c, static_cast<xcb_window_t>(std::strtoul(argv[2], nullptr, 0)));
-  xcb_disconnect(c);
-  return status;
+  if (verb == "unshape") return Unshape(argv[2]);
+  std::fprintf(stderr, "usage: orvane_linux_probe exit FLAGS... | hold CYCLES | unshape WINDOW\n");
+  return 2;
 }
