@@ -3,15 +3,6 @@
 # left: tests/lib/scope.sh), a private X display, a window manager or a Wayland compositor,
 # private buses with a mock logind, a Wine prefix, run_case and the counts file that scripts/test
 # adds up.
-#
-#   . "$ROOT/tests/lib/e2e.sh"
-#   e2e_init SUITE [HOOK=FUNCTION...]  # sets $work, the cleanup, the counts
-#   start_display 1024x768 && start_wm openbox && start_buses && start_mock_logind
-#   run_case NAME [FUNCTION]
-#   e2e_finish           # "SUITE: N passed, N failed"; "N N" into $ORVANE_RESULTS/SUITE
-#
-# A case passes when every check in it passes: each expect, and the case's own status, which
-# counts as one more check (a case that stops early, having said why or not, has failed).
 # shellcheck shell=bash
 
 E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -101,7 +92,8 @@ expect() {
 }
 
 # run_case NAME [FUNCTION [ARG...]]: runs FUNCTION (NAME when none) as one case, between the
-# hooks case_start and case_done; it passes when every check in it passed and it returned 0.
+# hooks case_start and case_done; it passes when every check in it passed and it returned 0 (a
+# case that stops early, having said why or not, has failed).
 run_case() {
   local fn=${2:-$1} t0=$SECONDS rc=0
   case_name=$1 case_ok=1
@@ -162,6 +154,16 @@ shown() { [ -n "$(visible "$1")" ]; }
 cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{n += $1} END {print n + 0}'; }
 wakeups() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ {n += $2} END {print n + 0}'; }
 
+# spawn VAR COMMAND...: COMMAND in the background, its PID in $VAR and among the suite's (stop_pid
+# VAR ends it).
+spawn() {
+  local var=$1
+  shift
+  "$@" &
+  printf -v "$var" %s $!
+  pids+=($!)
+}
+
 # stop_pid VAR [group]: ends the process whose PID VAR holds (with "group", its process group,
 # which gets SIGKILL when anything of it is left after 5 s), waits for it and clears VAR.
 stop_pid() {
@@ -187,9 +189,8 @@ start_display() {
   local size=${1:-1024x768}
   shift || true
   rm -f "$work/display"  # emptied by Xvfb only once it runs: until then the last one's number
-  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp "$@" 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-  pids+=($!)
-  xvfb_pid=$!
+  spawn xvfb_pid Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp "$@" \
+    3>"$work/display" >"$work/xvfb.log" 2>&1
   wait_until 30 test -s "$work/display" || { echo "$e2e_suite: Xvfb did not start" >&2; return 1; }
   export DISPLAY=:$(head -n 1 "$work/display")
 }
@@ -214,8 +215,7 @@ wm_up() { wm_is "$1" || ! kill -0 "$wm_pid" 2>/dev/null; }
 # wm_manages: the window manager takes a new window in (maps it), within 20 s.
 wm_manages() {
   local check=orvane-wm-check-$$ probe rc=0
-  xev -name "$check" -geometry 16x16+0+0 >/dev/null 2>&1 &
-  probe=$!
+  spawn probe xev -name "$check" -geometry 16x16+0+0 >/dev/null 2>&1
   wait_until 20 sh -c "xdotool search --onlyvisible --name '^$check\$' >/dev/null" || rc=1
   stop_pid probe
   return $rc
@@ -224,7 +224,7 @@ stop_wm() { stop_pid wm_pid; }
 # start_wm openbox|mutter|mutter-attached|kwin: replaces the running one.
 start_wm() {
   stop_wm
-  local name=$1 attempt
+  local name=$1 attempt cmd
   desktop_home "$work/wm"
   [ "$1" = mutter-attached ] && name=mutter
   printf '[org/gnome/mutter]\nattach-modal-dialogs=%s\n' "$([ "$1" = mutter-attached ] && echo true || echo false)" \
@@ -234,16 +234,12 @@ start_wm() {
   # seen with openbox): it gets a second try.
   for attempt in 1 2; do
     case $1 in
-      openbox)
-        env "${desktop_env[@]}" openbox --sm-disable >"$work/wm-$1.log" 2>&1 & ;;
-      mutter | mutter-attached)
-        env "${desktop_env[@]}" GSETTINGS_BACKEND=keyfile mutter --x11 --replace >"$work/wm-$1.log" 2>&1 & ;;
-      kwin)
-        env "${desktop_env[@]}" KWIN_COMPOSE=N kwin_x11 --replace >"$work/wm-$1.log" 2>&1 & ;;
+      openbox) cmd=(openbox --sm-disable) ;;
+      mutter | mutter-attached) cmd=(GSETTINGS_BACKEND=keyfile mutter --x11 --replace) ;;
+      kwin) cmd=(KWIN_COMPOSE=N kwin_x11 --replace) ;;
       *) echo "start_wm: no window manager named $1" >&2; return 1 ;;
     esac
-    wm_pid=$!
-    pids+=($wm_pid)
+    spawn wm_pid env "${desktop_env[@]}" "${cmd[@]}" >"$work/wm-$1.log" 2>&1
     wait_until 30 wm_up "$name"
     wm_is "$name" && wm_manages && return 0
     echo "$e2e_suite: $1 did not start or maps no window (try $attempt): $(tail -n 1 "$work/wm-$1.log")" >&2
@@ -265,9 +261,9 @@ start_compositor() {
   desktop_home "$rt"
   case $kind in
     mutter)
-      setsid env -u DISPLAY -u WAYLAND_DISPLAY "${desktop_env[@]}" GSETTINGS_BACKEND=memory \
-        dbus-run-session -- mutter --wayland --headless --virtual-monitor 1024x768 \
-        >"$log" 2>&1 &
+      spawn compositor_pid setsid env -u DISPLAY -u WAYLAND_DISPLAY "${desktop_env[@]}" \
+        GSETTINGS_BACKEND=memory dbus-run-session -- mutter --wayland --headless \
+        --virtual-monitor 1024x768 >"$log" 2>&1
       ;;
     kwin)
       # Debian's kwin_wayland carries a file capability, which a container without it cannot
@@ -281,14 +277,12 @@ start_compositor() {
       printf '#!/bin/sh\nprintf "%%s\\n%%s\\n" "$DISPLAY" "$WAYLAND_DISPLAY" >"%s"\nexec sleep infinity\n' \
         "$rt/displays" >"$rt/session"
       chmod +x "$rt/session"
-      setsid env -u DISPLAY -u WAYLAND_DISPLAY "${desktop_env[@]}" \
+      spawn compositor_pid setsid env -u DISPLAY -u WAYLAND_DISPLAY "${desktop_env[@]}" \
         dbus-run-session -- "$kw" --virtual --xwayland --width 1024 --height 768 \
-        --socket orvane-kwin --exit-with-session "$rt/session" >"$log" 2>&1 &
+        --socket orvane-kwin --exit-with-session "$rt/session" >"$log" 2>&1
       ;;
     *) echo "start_compositor: no compositor named $kind" >&2; return 1 ;;
   esac
-  compositor_pid=$!
-  pids+=($compositor_pid)
   if [ "$kind" = mutter ]; then
     wait_until 60 grep -q 'Using public X11 display' "$log" || { tail -n 5 "$log" >&2; return 1; }
     DISPLAY=$(sed -n 's/.*Using public X11 display \(:[0-9]*\).*/\1/p' "$log" | head -n 1)
@@ -309,8 +303,7 @@ stop_compositor() { stop_pid compositor_pid group; }
 
 # ---------------------------------------------------------------- private buses, mock logind
 # start_buses: a private system bus and a private session bus that anyone may own names on and
-# listen to; exports their addresses and sets bus_pid.
-bus_pid=
+# listen to; exports their addresses and sets system_bus_pid and session_bus_pid.
 start_buses() {
   start_bus system && start_bus session || return 1
   export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$work/system_bus_socket
@@ -336,9 +329,7 @@ start_bus() {
   </policy>
 </busconfig>
 EOF
-  dbus-daemon --config-file="$work/$kind.conf" --nofork >"$work/$kind-bus.log" 2>&1 &
-  pids+=($!)
-  [ "$kind" = system ] && bus_pid=$!
+  spawn "${kind}_bus_pid" dbus-daemon --config-file="$work/$kind.conf" --nofork >"$work/$kind-bus.log" 2>&1
   wait_until 10 test -S "$work/${kind}_bus_socket" || { echo "$e2e_suite: no private $kind bus" >&2; return 1; }
 }
 
@@ -369,9 +360,7 @@ name_on_bus() {  # name_on_bus system|session NAME
 }
 start_mock_logind() {
   assert_private_bus
-  "$PY" -m dbusmock --system --template logind >>"$work/mock.log" 2>&1 &
-  mock_pid=$!
-  pids+=($mock_pid)
+  spawn mock_pid "$PY" -m dbusmock --system --template logind >>"$work/mock.log" 2>&1
   wait_until 15 name_on_bus system org.freedesktop.login1 ||
     { echo "$e2e_suite: the mock logind did not start" >&2; return 1; }
   "${MOCKCTL[@]}" setup

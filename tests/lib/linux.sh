@@ -2,25 +2,12 @@
 # starting it and getting past the welcome box, its windows and boxes, its caption, the keyboard's
 # way to the list and the minutes field, Start and Stop, what a screen reader reads of it. Sourced
 # after tests/lib/e2e.sh, with $BIN the program; the private buses and the mock logind come first.
-#
-#   speed=60 open_form          # the program, its clock 60 times as fast; $form is its window
-#   start_countdown 1 30        # Reboot in 30 minutes, shown in the caption
-#   press_stop; stop_app
 # shellcheck shell=bash
 
 app_pid=
 form=
 
 log() { echo "  $*"; }
-# spawn VAR COMMAND...: COMMAND in the background, its PID in $VAR and among the suite's
-# (e2e.sh's stop_pid VAR ends it).
-spawn() {
-  local var=$1
-  shift
-  "$@" &
-  printf -v "$var" %s $!
-  pids+=($!)
-}
 
 # start_app [ARG...]: the arguments go to the program. Its clock runs $speed (60) times as fast;
 # every timeout of the program shrinks by as much, the bus's deadline of 4 s included, so the
@@ -48,10 +35,9 @@ step_clock() {
   echo "+$((clock_minutes * 60)) x1" >"$work/faketime"
 }
 app_alive() { [ -n "$app_pid" ] && kill -0 "$app_pid" 2>/dev/null; }
-app_gone() { ! app_alive; }
 # app_has_ended: the program ends within 5 s, with status 0.
 app_has_ended() {
-  wait_until 5 app_gone || { log "the program runs on"; return 1; }
+  wait_until 5 eval '! app_alive' || { log "the program runs on"; return 1; }
   wait "$app_pid"
   local rc=$?
   app_pid=
@@ -80,8 +66,8 @@ geometry() {  # prints "x y w h"
   xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF}
     /Width:/{w=$NF} /Height:/{h=$NF} END{print x, y, w, h}'
 }
-# top_is Y: the window's top edge is at Y.
-top_is() { [ "$(geometry "$form" | cut -d' ' -f2)" = "$1" ]; }
+# top_is Y [MAX]: the window's top edge is at Y (or from Y to MAX).
+top_is() { local y; y=$(geometry "$form" | cut -d' ' -f2); [ "$y" -ge "$1" ] && [ "$y" -le "${2:-$1}" ]; }
 active_is() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
 # stacked_above A B: the window manager stacks window A above window B.
 stacked_above() {

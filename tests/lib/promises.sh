@@ -2,8 +2,6 @@
 # suite of each front end. Sourced after tests/lib/e2e.sh; the suite defines one function a verb,
 # promise_VERB ARG..., which does what the verb says or checks what it says, and returns non-zero
 # (having logged why) when the program does otherwise.
-#
-#   run_promises [NAME...]   # every promise (or those named) as a case of the suite
 # shellcheck shell=bash
 
 promises_file=$E2E_ROOT/tests/promises
