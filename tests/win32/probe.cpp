@@ -35,9 +35,7 @@ using namespace orvane;
 using orvane::win32::Narrow, orvane::win32::Widen;
 using Clock = std::chrono::steady_clock;
 
-struct Failure : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
+struct Failure : std::runtime_error { using std::runtime_error::runtime_error; };
 
 [[noreturn]] void FailWithError(const std::string& what) {
   throw Failure(what + ": error " + std::to_string(GetLastError()));
@@ -71,6 +69,11 @@ void Until(const std::string& unless, const std::function<bool()>& holds, int ti
   WaitFor([&](std::string& seen) { return seen = unless, holds(); }, timeoutMs);
 }
 
+// The same for a reading to compare: fails with the last one.
+void Expect(const std::function<std::string()>& read, const std::string& want, int timeoutMs = 5000) {
+  WaitFor([&](std::string& seen) { return (seen = read()) == want; }, timeoutMs);
+}
+
 // A window's text, asked of its own thread; none when that thread does not answer in time.
 std::optional<std::string> TextOf(HWND hwnd, UINT timeoutMs = 3000) {
   wchar_t text[1024] = {};
@@ -81,12 +84,6 @@ std::optional<std::string> TextOf(HWND hwnd, UINT timeoutMs = 3000) {
   return Narrow(std::wstring_view(text, n));
 }
 
-std::wstring ClassOf(HWND hwnd) {
-  wchar_t cls[64] = {};
-  GetClassNameW(hwnd, cls, 64);
-  return cls;
-}
-
 // The top-level windows of a class, shown or not, front to back.
 std::vector<HWND> TopWindows(const std::wstring& cls) {
   std::vector<HWND> found;
@@ -94,7 +91,6 @@ std::vector<HWND> TopWindows(const std::wstring& cls) {
   return found;
 }
 
-// Orvane's window, waited for up to waitMs.
 HWND Form(int waitMs = 0) {
   HWND form = nullptr;
   Until("no window of class OrvaneForm1", [&] { return (form = FindWindowW(L"OrvaneForm1", nullptr)) != nullptr; }, waitMs);
@@ -118,10 +114,10 @@ HWND Child(const std::string& name) {
   return hwnd;
 }
 
-// The first visible message box. Asked by title, only a whole one (its OK button made) with that
-// title.
-HWND FindBox(const std::wstring& title = {}) {
-  for (HWND box : TopWindows(L"#32770")) {
+// The first visible window of a class, by default a message box. Asked by title, only a whole box
+// (its OK button made) with that title.
+HWND FirstShown(const std::wstring& title = {}, const std::wstring& cls = L"#32770") {
+  for (HWND box : TopWindows(cls)) {
     wchar_t text[256] = {};
     GetWindowTextW(box, text, 256);
     if (IsWindowVisible(box) && (title.empty() || (text == title && GetDlgItem(box, IDOK)))) return box;
@@ -144,9 +140,8 @@ bool Matches(std::string_view text, std::string_view pattern) {
 // The kind of icon a box shows, told by the colours of its picture on the screen.
 std::string IconKind(HWND box) {
   HWND icon = nullptr;
-  for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-    const bool isIcon = (GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
-    if (_wcsicmp(ClassOf(c).c_str(), L"Static") == 0 && isIcon && IsWindowVisible(c)) icon = c;
+  for (HWND c = nullptr; (c = FindWindowExW(box, c, L"Static", nullptr));) {
+    if ((GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON && IsWindowVisible(c)) icon = c;
   }
   if (!icon) return "none";
   RECT r{};
@@ -187,8 +182,6 @@ HWND FocusedWindow() {
   return info.hwndFocus;
 }
 
-bool HasFocus(HWND want, HWND focus) { return focus == want || IsChild(want, focus); }
-
 // A key typed to whatever has the focus, as the keyboard would post it.
 void PressOnFocus(WPARAM key, UINT scanCode) {
   HWND focus = FocusedWindow();
@@ -198,11 +191,12 @@ void PressOnFocus(WPARAM key, UINT scanCode) {
   PostMessageW(focus, WM_KEYUP, key, static_cast<LPARAM>(bits | 0xC0000000u));
 }
 
-// Compares what the screen shows in a label's box with the program's own picture and the
-// expected caption drawn over it in the label's font and the given colour. Only at 96 DPI.
-// The box is widened to the right for the self-sizing labels, up to what lies beside them.
-int LabelDifference(Control label, const std::wstring& caption, COLORREF colour, std::string& where) {
-  const layout::ControlLayout* entry = layout::Find(label);
+// How many pixels (the first where) of a label's box on the screen differ from the program's own
+// picture with the caption drawn over it in the label's font and colour; nothing when none does.
+// Only at 96 DPI. The self-sizing labels' box is widened to the right, up to what lies beside them.
+std::string LabelDifference(const std::string& name, const std::wstring& caption, COLORREF colour) {
+  const auto entry = std::ranges::find(layout::kControls, name, [](auto& c) { return ControlName(c.id); });
+  if (entry == layout::kControls.end()) throw std::invalid_argument("no control " + name);
   RECT box{entry->box.x, entry->box.y, entry->box.x + entry->box.w, entry->box.y + entry->box.h};
   if (entry->autoSize) box.right = entry->box.x + 24;
   const int w = box.right - box.left, h = box.bottom - box.top;
@@ -243,6 +237,7 @@ int LabelDifference(Control label, const std::wstring& caption, COLORREF colour,
             DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
 
   int differences = 0;
+  std::string where;
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x) {
       const COLORREF a = GetPixel(shown.get(), x, y), b = GetPixel(expected.get(), x, y);
@@ -252,7 +247,7 @@ int LabelDifference(Control label, const std::wstring& caption, COLORREF colour,
       if (differences++ == 0) where = "first at +" + std::to_string(x) + "+" + std::to_string(y);
     }
   }
-  return differences;
+  return differences ? std::to_string(differences) + " pixels differ, " + where : "";
 }
 
 // What a screen reader is told about the window's client area and each of its elements, one
@@ -388,10 +383,8 @@ bool Inject(HANDLE process, const std::wstring& dll) {
   return done && loaded != 0;
 }
 
-struct Verb {
-  const char* help;  // its fields after the verb, then what it does
-  void (*run)(const Args&);
-};
+// A verb's help: its fields after the verb, then what it does.
+struct Verb { const char* help; void (*run)(const Args&); };
 
 const std::map<std::string, Verb> kVerbs{
     {"form-hidden", {"the window is made, not yet shown, not yet layered", [](const Args&) {
@@ -407,13 +400,12 @@ const std::map<std::string, Verb> kVerbs{
        if (r.top != 0) throw Failure("first seen at " + RectText(r));
      }}},
     {"box", {"|TITLE|TEXT|ICON  a message box says so, OK its only button; a '*' in TEXT stands for any words", [](const Args& a) {
-       const std::wstring title = Widen(a[1]);
        HWND box = nullptr;
        WaitFor([&](std::string& seen) {
-         HWND other = FindBox();
+         HWND other = FirstShown();
          const auto otherTitle = other ? TextOf(other, 500) : std::nullopt;
          seen = otherTitle ? "a box titled '" + *otherTitle + "'" : "no message box";
-         return (box = FindBox(title)) != nullptr;
+         return (box = FirstShown(Widen(a[1]))) != nullptr;
        }, 30000);
        // A program that has just started may take its time to answer.
        std::optional<std::string> text;
@@ -422,14 +414,13 @@ const std::map<std::string, Verb> kVerbs{
        if (!Matches(*text, a[2])) throw Failure("text '" + *text + "'");
        // The icon is read off the screen: with both cores busy the box may paint it seconds after
        // its text answers.
-       WaitFor([&](std::string& seen) { return (seen = "icon " + IconKind(box)) == "icon " + a[3]; }, 30000);
+       Expect([&] { return "icon " + IconKind(box); }, "icon " + a[3], 30000);
        for (int id : {IDCANCEL, IDYES, IDNO, IDRETRY, IDABORT, IDIGNORE}) {
-         HWND button = GetDlgItem(box, id);
-         if (button && IsWindowVisible(button)) throw Failure("a button besides OK: id " + std::to_string(id));
+         if (IsWindowVisible(GetDlgItem(box, id))) throw Failure("a button besides OK: " + std::to_string(id));
        }
      }}},
     {"dismiss", {"|ok or close or escape  the open box, so", [](const Args& a) {
-       HWND box = FindBox();
+       HWND box = FirstShown();
        if (!box) throw Failure("no message box");
        if (a[1] == "ok") PostMessageW(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
        else if (a[1] == "close") PostMessageW(box, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -438,7 +429,7 @@ const std::map<std::string, Verb> kVerbs{
        Until("the box is still open", [&] { return !IsWindow(box) || !IsWindowVisible(box); });
      }}},
     {"no-box", {"no message box is open", [](const Args&) {
-       if (HWND box = FindBox()) throw Failure("a box is open: '" + TextOf(box).value_or("?") + "'");
+       if (HWND box = FirstShown()) throw Failure("a box is open: '" + TextOf(box).value_or("?") + "'");
      }}},
     {"styles", {"frame, task bar and control styles", [](const Args&) {
        static const struct { const char* name; int which; DWORD mask, want; const char* otherwise; } kStyles[] = {
@@ -468,19 +459,13 @@ const std::map<std::string, Verb> kVerbs{
      }}},
     {"text", {"|NAME|TEXT  a control's (or Form1's) text", [](const Args& a) {
        HWND hwnd = Child(a[1]);
-       WaitFor([&](std::string& seen) {
-         const auto text = TextOf(hwnd);
-         seen = a[1] + (text ? " reads '" + *text + "'" : " does not answer");
-         return text == a.Or(2);
-       });
+       Expect([&] { const auto t = TextOf(hwnd); return t ? "reads '" + *t + "'" : "does not answer"; },
+              "reads '" + a.Or(2) + "'");
      }}},
     {"enabled", {"|NAME|1 or 0", [](const Args& a) {
        HWND hwnd = Child(a[1]);
-       WaitFor([&](std::string& seen) {
-         const bool on = IsWindowEnabled(hwnd) != FALSE;
-         seen = a[1] + (on ? " is enabled" : " is disabled");
-         return on == (a[2] == "1");
-       }, 4000);
+       const auto said = [&](bool on) { return a[1] + (on ? " is enabled" : " is disabled"); };
+       Expect([&] { return said(IsWindowEnabled(hwnd) != FALSE); }, said(a[2] == "1"), 4000);
      }}},
     {"items", {"|A,B,C  Combo1's items", [](const Args& a) {
        HWND combo = Child("Combo1");
@@ -496,10 +481,8 @@ const std::map<std::string, Verb> kVerbs{
        SendMessageW(Child("Combo1"), CB_SETCURSEL, static_cast<WPARAM>(a.Int(1)), 0);
      }}},
     {"settext", {"|NAME|TEXT  sets a control's text", [](const Args& a) {
-       const std::wstring text = Widen(a.Or(2));
-       DWORD_PTR result = 0;
-       SendMessageTimeoutW(Child(a[1]), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 3000,
-                           &result);
+       SendMessageTimeoutW(Child(a[1]), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Widen(a.Or(2)).c_str()),
+                           SMTO_ABORTIFHUNG, 3000, nullptr);
      }}},
     {"click", {"|NAME  clicks a button", [](const Args& a) { PostMessageW(Child(a[1]), BM_CLICK, 0, 0); }}},
     {"tick", {"|TIMER ID|COUNT  the timer's ticks, posted", [](const Args& a) {
@@ -509,11 +492,12 @@ const std::map<std::string, Verb> kVerbs{
        HWND want = Child(a[1]);
        WaitFor([&](std::string& seen) {
          HWND focus = FocusedWindow();
+         const auto holds = [&](HWND hwnd) { return focus == hwnd || IsChild(hwnd, focus); };
          seen = "focus on " + std::to_string(reinterpret_cast<std::uintptr_t>(focus));
          for (const auto& [name, id] : kChildIds) {
-           if (HasFocus(GetDlgItem(Form(), id), focus)) seen = "focus on " + name;
+           if (holds(GetDlgItem(Form(), id))) seen = "focus on " + name;
          }
-         return HasFocus(want, focus);
+         return holds(want);
        }, 3000);
      }}},
     {"tab", {"the Tab key, to whatever has the focus", [](const Args&) { PressOnFocus(VK_TAB, 0x0F); }}},
@@ -544,21 +528,17 @@ const std::map<std::string, Verb> kVerbs{
        if (n != a.Int(2)) throw Failure(std::to_string(n) + " " + a[1] + " windows");
      }}},
     {"front", {"|form or box  that window is the foreground one, not minimised", [](const Args& a) {
-       const std::wstring want = a[1] == "form" ? L"OrvaneForm1" : L"#32770";
-       WaitFor([&](std::string& seen) {
+       Expect([] {
          HWND front = GetForegroundWindow();
-         seen = "in front: " + Narrow(ClassOf(front)) + (front && IsIconic(front) ? ", minimised" : "");
-         return !IsIconic(front) && _wcsicmp(ClassOf(front).c_str(), want.c_str()) == 0;
-       });
+         wchar_t cls[64] = {};
+         GetClassNameW(front, cls, 64);
+         return "in front: " + Narrow(cls) + (front && IsIconic(front) ? ", minimised" : "");
+       }, std::string("in front: ") + (a[1] == "form" ? "OrvaneForm1" : "#32770"));
      }}},
     {"activate", {"|CLASS  the first visible window of that class (waited for) to the front", [](const Args& a) {
        HWND shown = nullptr;
-       Until("no visible window of class " + a[1], [&] {
-         for (HWND h : TopWindows(Widen(a[1]))) {
-           if (IsWindowVisible(h)) return (shown = h) != nullptr;
-         }
-         return false;
-       });
+       Until("no visible window of class " + a[1],
+             [&] { return (shown = FirstShown({}, Widen(a[1]))) != nullptr; });
        ToFront(shown);
      }}},
     {"minimise", {"minimises the window", [](const Args&) {
@@ -618,17 +598,9 @@ const std::map<std::string, Verb> kVerbs{
        }, 6000);
      }}},
     {"label", {"|NAME|CAPTION|black or red  what the screen shows in the label's box", [](const Args& a) {
-       static const std::map<std::string, Control> kLabels{{"Label2", Control::Label2}, {"Label3", Control::Label3},
-           {"Label5", Control::Label5}, {"Label6", Control::Label6}, {"Label7", Control::Label7}};
-       const Control label = kLabels.at(a[1]);
        const std::wstring caption = Widen(a.Or(2));
        const COLORREF colour = a.Or(3) == "red" ? RGB(255, 0, 0) : RGB(0, 0, 0);
-       WaitFor([&](std::string& seen) {
-         std::string where;
-         const int n = LabelDifference(label, caption, colour, where);
-         seen = std::to_string(n) + " pixels differ, " + where;
-         return n == 0;
-       }, 4000);
+       Expect([&] { return LabelDifference(a[1], caption, colour); }, "", 4000);
      }}},
     {"fonts-fit", {"every label's caption fits its box in the font in use; prints each", [](const Args&) {
        win32::ScreenDc screen;
@@ -671,8 +643,7 @@ const std::map<std::string, Verb> kVerbs{
          seen = "the elements are:";
          bool found = false;
          ForEachAccessible([&](IAccessible* acc, const VARIANT& id) {
-           VARIANT role;
-           VariantInit(&role);
+           VARIANT role{};
            wchar_t roleText[64] = L"?";
            if (SUCCEEDED(acc->get_accRole(id, &role)) && role.vt == VT_I4) {
              GetRoleTextW(static_cast<DWORD>(role.lVal), roleText, 64);
@@ -702,8 +673,7 @@ const std::map<std::string, Verb> kVerbs{
          FailWithError("no event hook");
        }
      }}},
-    {"live", {"|N|NAME  N live-region events since the last look, each on the client area for NAME",
-              [](const Args& a) {
+    {"live", {"|N|NAME  N new live-region events, each on the window's element NAME", [](const Args& a) {
        const std::size_t want = static_cast<std::size_t>(a.Int(1));
        for (int waited = 0; gLive.size() < want && waited < 5000; waited += 100) PumpFor(100);
        PumpFor(500);  // any event beyond those
@@ -713,8 +683,7 @@ const std::map<std::string, Verb> kVerbs{
        for (const LiveEvent& e : gLive) {
          // The name a reader gets for the element the event names.
          IAccessible* acc = nullptr;
-         VARIANT child;
-         VariantInit(&child);
+         VARIANT child{};
          const bool found = SUCCEEDED(AccessibleObjectFromEvent(e.hwnd, static_cast<DWORD>(e.object),
                                                                 static_cast<DWORD>(e.child), &acc, &child));
          const std::string name = found ? AccText(acc, child, &IAccessible::get_accName) : "(no element)";
@@ -745,8 +714,7 @@ const std::map<std::string, Verb> kVerbs{
        GetWindowRect(Form(), &r);
        std::printf("window %s caption '%s'\n", RectText(r).c_str(), TextOf(Form(), 10000).value_or("?").c_str());
      }}},
-    {"put", {"|fill or paste|FILE  Text1's text := FILE's UTF-16 units, set directly or through the clipboard "
-             "and WM_PASTE", [](const Args& a) {
+    {"put", {"|fill or paste|FILE  FILE's UTF-16 units into Text1, set or pasted", [](const Args& a) {
        const std::wstring text = ReadText(a[2]);
        if (a[1] == "fill") return SendBig(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), "WM_SETTEXT");
        if (a[1] != "paste") throw std::invalid_argument("put how? " + a[1]);

@@ -8,7 +8,6 @@
 // reaches the system: it answers TRUE, as Windows does when the request is taken, or FALSE with
 // the error ORVANE_REFUSE names (decimal: 1314 for a missing privilege, 1115 for a shutdown
 // already under way). Every other call goes on to the system, so the boxes still show.
-// SetDefaultDllDirectories, which the program looks up itself, is caught at GetProcAddress.
 //
 // ORVANE_FAULT makes it fault when the suite asks (the event "Local\OrvaneFault"):
 //   loader-lock  on a thread that holds the loader's lock: no new thread of the process can start
@@ -63,9 +62,7 @@ void Quote(std::string& out, HWND hwnd) {
 }
 
 template <typename T>
-void Quote(std::string& out, T* pointer) {
-  out += pointer ? "*" : "NULL";
-}
+void Quote(std::string& out, T* pointer) { out += pointer ? "*" : "NULL"; }
 
 template <typename T>
   requires std::is_integral_v<T>
@@ -92,12 +89,7 @@ void Record(const char* name, Answer answer, Args... args) {
 }
 
 // The calls caught, each with the system's own function it stands in for.
-struct Hook {
-  const char* dll;
-  const char* name;
-  void* own;
-  void* system;
-};
+struct Hook { const char *dll, *name; void *own, *system; };
 extern Hook gHooks[];
 
 // Most calls go on to the system and are written down with their arguments and answer; one that
