@@ -241,8 +241,7 @@ TEST_P(BackgroundTest, BoardIsRoundedDarkGreenWithABlackOutline) {
   for (int y : {140, 180}) EXPECT_EQ(first(69 * s(), y * s(), 1, 0), (Rgb{0, 0, 0})) << "left edge, row " << y;
   for (int x : {110, 180}) EXPECT_EQ(first(x * s(), 60 * s(), 0, 1), (Rgb{0, 0, 0})) << "top edge, column " << x;
   // Rounded: the very corner of the bounding box is white.
-  EXPECT_TRUE(pic().white(72 * s(), 101 * s()));
-  EXPECT_TRUE(pic().white(72 * s(), 226 * s()));
+  for (int y : {101, 226}) EXPECT_TRUE(pic().white(72 * s(), y * s())) << "corner, row " << y;
 }
 
 // The notch: going down the lower right edge, the board's right end steps in and out again.

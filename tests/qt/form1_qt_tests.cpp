@@ -41,8 +41,7 @@ class BoxWatcher {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
       if (!box || !box->isVisible()) return;
       seen.push_back(box->icon());
-      std::printf("box seen: %s\n", qPrintable(box->text()));
-      std::fflush(stdout);
+      std::fprintf(stderr, "box seen: %s\n", qPrintable(box->text()));  // unbuffered, for the child's reader
       box->button(QMessageBox::Ok)->click();
     });
     timer_.start(5);
