@@ -34,23 +34,19 @@ Bytes ReadFile(const fs::path& p) {
 }
 std::uint32_t Le16(const Bytes& b, std::size_t o) { return b.at(o) | b.at(o + 1) << 8; }
 std::uint32_t Le32(const Bytes& b, std::size_t o) { return Le16(b, o) | Le16(b, o + 2) << 16; }
-std::uint32_t Be32(const Bytes& b, std::size_t o) {
-  return static_cast<std::uint32_t>(b.at(o)) << 24 | b.at(o + 1) << 16 | b.at(o + 2) << 8 | b.at(o + 3);
-}
 
 // A BITMAPINFOHEADER at offset o: the size, bottom-up (a positive height), one plane.
-void ExpectDibHeader(const Bytes& f, std::size_t o, std::uint32_t w, std::uint32_t h, unsigned bits,
-                     unsigned compression) {
+void ExpectDibHeader(const Bytes& f, std::size_t o, int w, int h, unsigned bits, unsigned compression) {
   EXPECT_EQ(Le32(f, o), 40u);
-  EXPECT_EQ(Le32(f, o + 4), w);
-  EXPECT_EQ(Le32(f, o + 8), h);
+  EXPECT_EQ(Le32(f, o + 4), static_cast<std::uint32_t>(w));
+  EXPECT_EQ(Le32(f, o + 8), static_cast<std::uint32_t>(h));
   EXPECT_EQ(Le16(f, o + 12), 1u);  // planes
   EXPECT_EQ(Le16(f, o + 14), bits);
   EXPECT_EQ(Le32(f, o + 16), compression);
 }
 
 // The headers of a Windows bitmap file of the given size.
-void ExpectBmpHeaders(const Bytes& f, std::uint32_t w, std::uint32_t h, unsigned bits, unsigned compression) {
+void ExpectBmpHeaders(const Bytes& f, int w, int h, unsigned bits, unsigned compression) {
   ASSERT_GT(f.size(), 54u);
   EXPECT_EQ(f[0], 'B');
   EXPECT_EQ(f[1], 'M');
@@ -195,8 +191,7 @@ TEST_P(BackgroundTest, IsA16BitRgb555WindowsBitmapOfTheBoundSize) {
   ASSERT_EQ(f.size(), GetParam().bytes);
   // The 1x picture's size, as the front ends take it, at the rendition's scale; BI_RGB: 5-5-5, no
   // masks, uncompressed.
-  ExpectBmpHeaders(f, static_cast<std::uint32_t>(layout::kPictureWidth * s()),
-                   static_cast<std::uint32_t>(layout::kPictureHeight * s()), 16, 0);
+  ExpectBmpHeaders(f, layout::kPictureWidth * s(), layout::kPictureHeight * s(), 16, 0);
   EXPECT_EQ(Le32(f, 10), 54u);  // pixels right after the headers
   EXPECT_EQ(Le32(f, 46), 0u);   // no palette
 }
@@ -235,10 +230,8 @@ TEST_P(BackgroundTest, TwoTaperingBlackStringsHangFromNearTheTop) {
 // The board's extent: where its green lies, and the black outline around it.
 TEST_P(BackgroundTest, BoardIsRoundedDarkGreenWithABlackOutline) {
   const Extent green = Where(69, 0, 306, 256, Is(kBoardGreen));
-  EXPECT_NEAR(static_cast<double>(green.x0) / s(), 73, 4);
-  EXPECT_NEAR(static_cast<double>(green.x1) / s(), 295, 4);
-  EXPECT_NEAR(static_cast<double>(green.y0) / s(), 104, 4);
-  EXPECT_NEAR(static_cast<double>(green.y1) / s(), 225, 4);
+  for (auto [edge, design] : {std::pair{green.x0, 73}, {green.x1, 295}, {green.y0, 104}, {green.y1, 225}})
+    EXPECT_NEAR(static_cast<double>(edge) / s(), design, 4);
   EXPECT_GT(green.count, 150 * 100 * s() * s());  // most of the board is the named green
   // Black outline on the left and top edges: the first opaque pixel from outside, walking in.
   const auto first = [&](int x, int y, int dx, int dy) {
@@ -248,8 +241,7 @@ TEST_P(BackgroundTest, BoardIsRoundedDarkGreenWithABlackOutline) {
   for (int y : {140, 180}) EXPECT_EQ(first(69 * s(), y * s(), 1, 0), (Rgb{0, 0, 0})) << "left edge, row " << y;
   for (int x : {110, 180}) EXPECT_EQ(first(x * s(), 60 * s(), 0, 1), (Rgb{0, 0, 0})) << "top edge, column " << x;
   // Rounded: the very corner of the bounding box is white.
-  EXPECT_TRUE(pic().white(72 * s(), 101 * s()));
-  EXPECT_TRUE(pic().white(72 * s(), 226 * s()));
+  for (int y : {101, 226}) EXPECT_TRUE(pic().white(72 * s(), y * s())) << "corner, row " << y;
 }
 
 // The notch: going down the lower right edge, the board's right end steps in and out again.
@@ -340,7 +332,7 @@ TEST_P(RunLengthTest, IsTheOneXDrawingAtItsOwnScaleKeyedCleanly) {
   const double s = GetParam().scale();
   const Bytes f = ReadFile(kAssets / GetParam().win32File);
   const int w = static_cast<int>(std::lround(layout::kPictureWidth * s)), h = static_cast<int>(std::lround(layout::kPictureHeight * s));
-  ExpectBmpHeaders(f, static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h), 8, 1);  // BI_RLE8
+  ExpectBmpHeaders(f, w, h, 8, 1);  // BI_RLE8
   ASSERT_FALSE(HasFatalFailure());
   const Bmp p = DecodeRle8(f, w, h);
   for (const Rendition& r : kRenditions) {
@@ -403,14 +395,13 @@ std::vector<IcoImage> DecodeIco(const Bytes& f) {
     const std::size_t e = 6 + 16 * static_cast<std::size_t>(i);
     IcoImage im;
     im.size = f.at(e);
-    const auto size = static_cast<std::uint32_t>(im.size);
-    EXPECT_EQ(f.at(e + 1), size);
+    EXPECT_EQ(f.at(e + 1), im.size);
     EXPECT_EQ(f.at(e + 2), 16);      // colours
     EXPECT_EQ(Le16(f, e + 4), 1u);  // planes
     EXPECT_EQ(Le16(f, e + 6), 4u);  // bits per pixel
     const std::size_t off = Le32(f, e + 12);
     EXPECT_EQ(off, end);
-    ExpectDibHeader(f, off, size, 2 * size, 4, 0);  // image and mask, BI_RGB
+    ExpectDibHeader(f, off, im.size, 2 * im.size, 4, 0);  // image and mask, BI_RGB
     const std::size_t pal = off + 40;
     const auto palette = [&](std::size_t k) -> Rgb { return {f.at(pal + 4 * k + 2), f.at(pal + 4 * k + 1), f.at(pal + 4 * k)}; };
     const std::size_t xorStart = pal + 64, xorStride = ((static_cast<std::size_t>(im.size) * 4 + 31) / 32) * 4;
@@ -476,12 +467,10 @@ TEST(IconPng, AtEveryHicolorSize) {
     SCOPED_TRACE("size " + std::to_string(size));
     const Bytes f = ReadFile(kAssets / "png" / ("orvane-" + std::to_string(size) + ".png"));
     ASSERT_GT(f.size(), 8u + 25 + 12);
-    const Bytes head{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
-    EXPECT_TRUE(std::equal(head.begin(), head.end(), f.begin()));
-    EXPECT_EQ(Be32(f, 16), static_cast<std::uint32_t>(size));
-    EXPECT_EQ(Be32(f, 20), static_cast<std::uint32_t>(size));
-    EXPECT_EQ(f[24], 8);  // bit depth
-    EXPECT_EQ(f[25], 6);  // RGBA
+    const auto hi = static_cast<std::uint8_t>(size >> 8), lo = static_cast<std::uint8_t>(size & 255);
+    const Bytes head{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R',
+                     0, 0, hi, lo, 0, 0, hi, lo, 8, 6};  // width, height, 8-bit RGBA
+    EXPECT_EQ(Bytes(f.begin(), f.begin() + static_cast<long>(head.size())), head);
   }
 }
 

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -46,11 +47,9 @@ void CheckLeadingNumber(std::string_view text, double x) {
   // The longest prefix made only of characters a decimal number can hold.
   const std::string prefix = stripped.substr(0, stripped.find_first_not_of("+-.0123456789eE"));
   const double expected = std::strtod(prefix.c_str(), nullptr);
-  if (std::fabs(expected) < 2.2250738585072014e-308) {
-    CHECK(std::fabs(x) < 2.2250738585072014e-308);  // underflow may read as 0 or subnormal
-  } else {
-    CHECK(x == expected);
-  }
+  // Underflow may read as 0 or as a subnormal.
+  constexpr double kNormal = std::numeric_limits<double>::min();
+  CHECK(std::fabs(expected) < kNormal ? std::fabs(x) < kNormal : x == expected);
 }
 
 void CheckStart(std::string_view text, std::int16_t index, double x) {

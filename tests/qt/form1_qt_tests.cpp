@@ -41,8 +41,7 @@ class BoxWatcher {
       auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
       if (!box || !box->isVisible()) return;
       seen.push_back(box->icon());
-      std::printf("box seen: %s\n", qPrintable(box->text()));
-      std::fflush(stdout);
+      std::fprintf(stderr, "box seen: %s\n", qPrintable(box->text()));  // unbuffered, for the child's reader
       box->button(QMessageBox::Ok)->click();
     });
     timer_.start(5);
@@ -143,15 +142,13 @@ class Form1QtTest : public QObject {
     QTest::addColumn<int>("control");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("family");
-    QTest::newRow("Label7 Close") << int(Control::Label7) << "Close" << "Liberation Sans";
-    QTest::newRow("Label5 Minute") << int(Control::Label5) << "Minute" << "Comic Neue";
-    QTest::newRow("Label3 Minute") << int(Control::Label3) << "Minute" << "Liberation Sans";
-    QTest::newRow("Label2 one digit") << int(Control::Label2) << "0" << "Liberation Sans";
-    QTest::newRow("Label6 three dots") << int(Control::Label6) << "..." << "Liberation Sans";
-    QTest::newRow("Command1 Start") << int(Control::Command1) << "Start" << "Liberation Sans";
-    QTest::newRow("Command2 Stop") << int(Control::Command2) << "Stop" << "Liberation Sans";
-    QTest::newRow("Text1 240") << int(Control::Text1) << "240" << "Liberation Sans";
-    QTest::newRow("Combo1 Shutdown") << int(Control::Combo1) << "Shutdown" << "Liberation Sans";
+    for (auto [c, text] : {std::pair{Control::Label7, "Close"}, {Control::Label5, "Minute"},
+                           {Control::Label3, "Minute"}, {Control::Label2, "0"}, {Control::Label6, "..."},
+                           {Control::Command1, "Start"}, {Control::Command2, "Stop"}, {Control::Text1, "240"},
+                           {Control::Combo1, "Shutdown"}}) {
+      QTest::addRow("%s %s", orvane::ControlName(c).data(), text)
+          << int(c) << QString(text) << QString(c == Control::Label5 ? "Comic Neue" : "Liberation Sans");
+    }
   }
   void fontsFitTheirBoxes() {
     QFETCH(int, control);
@@ -203,10 +200,7 @@ class Form1QtTest : public QObject {
   // since the end is the end of the process.
   void errorBoxShowsBeforeTheEnd() {
     if (qEnvironmentVariableIsSet("ORVANE_QT_TEST_ERROR_CHILD")) {
-      QTimer end;
-      end.setSingleShot(true);
-      QObject::connect(&end, &QTimer::timeout, [this] { form_->EndWithError("Timer1_Timer", "a test's own error"); });
-      end.start(0);
+      QTimer::singleShot(0, [this] { form_->EndWithError("Timer1_Timer", "a test's own error"); });
       QApplication::exec();
       QFAIL("the error path returned");
     }

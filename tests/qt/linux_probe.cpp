@@ -92,8 +92,7 @@ int Hold(long cycles) {
     hold.reset();
   }
   const Count after;
-  std::printf("ended: fds %+ld threads %+ld\n", after.fds - before.fds,
-              after.threads - before.threads);
+  std::printf("ended: fds %+ld threads %+ld\n", after.fds - before.fds, after.threads - before.threads);
   return 0;
 }
 
