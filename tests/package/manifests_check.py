@@ -191,6 +191,4 @@ def check_winget_installers(inst, sha, names, https_to):
 
 
 main(sys.argv[1])
-for f in faults:
-    print(f)
-sys.exit(1 if faults else 0)
+sys.exit('\n'.join(faults) or None)

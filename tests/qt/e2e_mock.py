@@ -47,6 +47,7 @@ SESSION = SESSIONS + 'c1'
 OTHER_SESSION = SESSIONS + 'c2'
 GRAPHICAL_SESSION = SESSIONS + 'c3'
 MOCK = 'org.freedesktop.DBus.Mock'
+ACTION = 'org.a11y.atspi.Action'
 OUR_UID = os.getuid()
 OTHER_UID = 1000 if OUR_UID != 1000 else 1001
 
@@ -93,14 +94,10 @@ def login1(path):
     return private('DBUS_SYSTEM_BUS_ADDRESS')[1].get_object('org.freedesktop.login1', path)
 
 
-def session_bus():
-    return private('DBUS_SESSION_BUS_ADDRESS')
-
-
 def accessibles(pid):
     """Walks the accessibility tree that Qt exports for process `pid` on the session bus: every
     object as (role, name, node)."""
-    _, bus = session_bus()
+    bus = private('DBUS_SESSION_BUS_ADDRESS')[1]
     daemon = bus.get_object('org.freedesktop.DBus', '/org/freedesktop/DBus')
     accessible = 'org.a11y.atspi.Accessible'
     found = []
@@ -127,15 +124,11 @@ def accessibles(pid):
     return found
 
 
-def described(node, role):
-    """"role|value|actions" of one object: a field's text, its actions' names."""
-    interfaces = node.GetInterfaces(dbus_interface='org.a11y.atspi.Accessible')
-    value = actions = ''
-    if role == 'text':
-        value = str(node.GetText(0, -1, dbus_interface='org.a11y.atspi.Text'))
-    if 'org.a11y.atspi.Action' in interfaces:
-        actions = ','.join(str(a[0]) for a in node.GetActions(dbus_interface='org.a11y.atspi.Action'))
-    return value, actions
+def actions(node):
+    """The names of an object's actions (none without the Action interface)."""
+    if ACTION not in node.GetInterfaces(dbus_interface='org.a11y.atspi.Accessible'):
+        return []
+    return [str(a[0]) for a in node.GetActions(dbus_interface=ACTION)]
 
 
 # AT-SPI's state bits that a screen reader reads to tell a locked control and the focus.
@@ -208,8 +201,8 @@ def setup(where, xpid=0):
 
 
 def portal():
-    return dbus.Interface(session_bus()[1].get_object('org.freedesktop.portal.Desktop',
-                                                      '/org/freedesktop/portal/desktop'), MOCK)
+    return dbus.Interface(private('DBUS_SESSION_BUS_ADDRESS')[1].get_object(
+        'org.freedesktop.portal.Desktop', '/org/freedesktop/portal/desktop'), MOCK)
 
 
 def main(argv):
@@ -236,7 +229,7 @@ def main(argv):
         for path in (MAIN, SESSION, OTHER_SESSION, GRAPHICAL_SESSION):
             mock(path).ClearCalls()
     elif command == 'a11y-bus':
-        address, bus = session_bus()
+        address, bus = private('DBUS_SESSION_BUS_ADDRESS')
         status = dbus.Interface(bus.get_object('org.a11y.Bus', '/org/a11y/bus'), MOCK)
         status.AddMethod('org.a11y.Bus', 'GetAddress', '', 's', f'ret = {address!r}')
     elif command == 'portal-calls':
@@ -254,7 +247,8 @@ def main(argv):
             print(f'{role}: {label}'.replace('\n', ' '))
     elif command == 'describe':
         role, node = named(int(argv[2]), argv[3])
-        print('|'.join((role,) + described(node, role)))
+        value = node.GetText(0, -1, dbus_interface='org.a11y.atspi.Text') if role == 'text' else ''
+        print(f'{role}|{value}|{",".join(actions(node))}')
     elif command == 'states':
         bits = state_bits(named(int(argv[2]), argv[3])[1])
         print(' '.join(name for bit, name in sorted(STATES.items()) if bits >> bit & 1))
@@ -266,10 +260,9 @@ def main(argv):
             if state_bits(node) >> FOCUSED & 1 and not state_bits(node) >> TRANSIENT & 1:
                 print(f'{role}: {label}')
     elif command == 'press':
-        _, node = named(int(argv[2]), argv[3])
-        names = [str(a[0]) for a in node.GetActions(dbus_interface='org.a11y.atspi.Action')]
-        if 'Press' not in names or not node.DoAction(names.index('Press'),
-                                                     dbus_interface='org.a11y.atspi.Action'):
+        node = named(int(argv[2]), argv[3])[1]
+        names = actions(node)
+        if 'Press' not in names or not node.DoAction(names.index('Press'), dbus_interface=ACTION):
             sys.exit(f'e2e_mock: {argv[3]} did not take Press (its actions: {names})')
     else:
         sys.exit(f'e2e_mock: unknown command {command}')

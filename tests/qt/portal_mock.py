@@ -17,9 +17,7 @@ MOCK_IFACE = 'org.freedesktop.DBus.Mock'
 
 
 def load(mock, _parameters):
-    mock.delay = 0.0
-    mock.taken = 0
-    mock.answered = 0
+    mock.delay, mock.taken, mock.answered = 0.0, 0, 0
     mock.held = {}  # request path -> holder's unique name
 
     def on_owner_changed(name, _old, new):
@@ -33,9 +31,8 @@ def load(mock, _parameters):
 
 
 @dbus.service.method(MAIN_IFACE, in_signature='sua{sv}', out_signature='o',
-                     sender_keyword='sender', async_callbacks=('answer', 'error'))
-def Inhibit(self, _window, _flags, _options, sender, answer, error):  # pylint: disable=invalid-name
-    del error
+                     sender_keyword='sender', async_callbacks=('answer', '_error'))
+def Inhibit(self, _window, _flags, _options, sender, answer, _error):  # pylint: disable=invalid-name
     self.taken += 1
     path = dbus.ObjectPath(f'{MAIN_OBJ}/request/{self.taken}')
     self.held[path] = sender
