@@ -715,9 +715,10 @@ const std::map<std::string, Verb> kVerbs{
        std::printf("window %s caption '%s'\n", RectText(r).c_str(), TextOf(Form(), 10000).value_or("?").c_str());
      }}},
     {"put", {"|fill or paste|FILE  FILE's UTF-16 units into Text1, set or pasted", [](const Args& a) {
+       const std::string& how = a[1];
+       if (how != "fill" && how != "paste") throw std::invalid_argument("put how? " + how);
        const std::wstring text = ReadText(a[2]);
-       if (a[1] == "fill") return SendBig(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), "WM_SETTEXT");
-       if (a[1] != "paste") throw std::invalid_argument("put how? " + a[1]);
+       if (how == "fill") return SendBig(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), "WM_SETTEXT");
        if (!OpenClipboard(nullptr)) FailWithError("OpenClipboard");
        EmptyClipboard();
        const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
