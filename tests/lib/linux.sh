@@ -67,7 +67,11 @@ geometry() {  # prints "x y w h"
     /Width:/{w=$NF} /Height:/{h=$NF} END{print x, y, w, h}'
 }
 # top_is Y [MAX]: the window's top edge is at Y (or from Y to MAX).
-top_is() { local y; y=$(geometry "$form" | cut -d' ' -f2); [ "$y" -ge "$1" ] && [ "$y" -le "${2:-$1}" ]; }
+top_is() {  # a window that is gone has no top: false, without a word from [
+  local y
+  y=$(geometry "$form" | cut -d' ' -f2)
+  [ -n "$y" ] && [ "$y" -ge "$1" ] && [ "$y" -le "${2:-$1}" ]
+}
 active_is() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
 # stacked_above A B: the window manager stacks window A above window B.
 stacked_above() {

@@ -11,7 +11,12 @@ host_run=(wine)
 win() { "${host_run[@]}" "$@"; }
 winpath() { if [ -n "$on_windows" ]; then cygpath -w "$1"; else echo "Z:$1"; fi; }
 # A probe that ends without a word (Wine's own messages are off) still says how it ended.
-probe() { win "$BUILD/orvane-probe.exe" "$@" >>"$case_log" 2>&1 || { set -- $?; echo "probe: status $1" >>"$case_log"; return "$1"; }; }
+probe() {
+  win "$BUILD/orvane-probe.exe" "$@" >>"$case_log" 2>&1 && return
+  set -- $?
+  echo "probe: status $1" >>"$case_log"
+  return "$1"
+}
 
 # launch RECORD [VARIABLE=VALUE...]: Orvane.exe, with the recorder writing to RECORDS/RECORD.log;
 # the variables (ORVANE_REFUSE, ORVANE_FAULT) go to the recorder. $! is the probe's, which ends
